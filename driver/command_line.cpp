@@ -1,0 +1,103 @@
+#include "driver/command_line.h"
+
+#include <cstdlib>
+
+namespace vadrimel {
+
+namespace {
+
+constexpr unsigned char MAX_LENGTH_LETTER = 'm';
+constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
+
+constexpr const char *USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
+                                   "Usage:\n"
+                                   "$ vadrimel [-m80] infile.lst outfile.txt\n"
+                                   "\n"
+                                   "Option:\n"
+                                   "  -m<MAXLENGTH>   set line max length\n"
+                                   "\n";
+
+bool is_option(const char *argument) noexcept {
+  return argument[0] == '-';
+}
+
+/// The slot of an option: the low seven bits of its letter's code. A lone "-"
+/// has the terminating zero byte as its letter and so lands in slot 0.
+std::size_t option_slot(const char *argument) noexcept {
+  return static_cast<unsigned char>(argument[1]) & 0x7FU;
+}
+
+/// The text after the option letter; empty for a lone "-", which has no
+/// letter to skip.
+const char *option_value(const char *argument) noexcept {
+  return argument[1] == '\0' ? argument + 1 : argument + 2;
+}
+
+/// Stores the options in front of the file names; returns how many arguments
+/// (after the program's name) they took.
+std::size_t read_options(std::span<const char *const> arguments,
+                         OptionTable &option_values) noexcept {
+  std::size_t taken = 0;
+  while (taken < arguments.size() && is_option(arguments[taken])) {
+    option_values[option_slot(arguments[taken])] = option_value(arguments[taken]);
+    ++taken;
+  }
+  return taken;
+}
+
+/// White space as the C library's "%d" conversion skips it.
+bool is_white_space(char character) noexcept {
+  return character == ' ' || (character >= '\t' && character <= '\r');
+}
+
+bool is_digit(char character) noexcept {
+  return character >= '0' && character <= '9';
+}
+
+} // namespace
+
+std::uint8_t read_max_length(const char *text) noexcept {
+  while (is_white_space(*text)) {
+    ++text;
+  }
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') {
+    ++text;
+  }
+  if (!is_digit(*text)) {
+    return MAX_LENGTH_WITHOUT_NUMBER;
+  }
+  // Unsigned arithmetic wraps modulo 2^N, and the low 8 bits of a number do
+  // not depend on any higher digit's carry: so the low 8 bits come out right
+  // for numbers of any size, with no overflow.
+  std::uint8_t value = 0;
+  for (; is_digit(*text); ++text) {
+    value = static_cast<std::uint8_t>(value * 10U + static_cast<unsigned>(*text - '0'));
+  }
+  return negative ? static_cast<std::uint8_t>(0U - value) : value;
+}
+
+std::optional<Settings> read_command_line(std::span<const char *const> arguments) {
+  OptionTable option_values{};
+  const std::span<const char *const> after_name =
+      arguments.empty() ? arguments : arguments.subspan(1);
+  const std::size_t options = read_options(after_name, option_values);
+  const std::span<const char *const> file_names = after_name.subspan(options);
+  if (file_names.size() < 2) {
+    return std::nullopt;
+  }
+  Settings settings;
+  settings.input_path = file_names[0];
+  settings.output_path = file_names[1];
+  if (option_values[MAX_LENGTH_LETTER] != nullptr) {
+    settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
+  }
+  return settings;
+}
+
+int show_usage(std::FILE *messages) noexcept {
+  static_cast<void>(std::fputs(USAGE_TEXT, messages));
+  return EXIT_FAILURE;
+}
+
+} // namespace vadrimel

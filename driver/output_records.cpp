@@ -1,0 +1,53 @@
+#include "driver/output_records.h"
+
+#include <cstring>
+
+namespace vadrimel {
+
+namespace {
+
+constexpr std::string_view RECORD_END = "\r\n";
+constexpr std::string_view SOURCE_PATH_PREFIX = "FILE:";
+
+} // namespace
+
+void OutputStream::write_line_record(std::string_view text) noexcept {
+  make_room(text.size() + RECORD_END.size());
+  append(text);
+  append(RECORD_END);
+}
+
+void OutputStream::write_source_path_record(std::string_view path) noexcept {
+  make_room(SOURCE_PATH_PREFIX.size() + path.size() + RECORD_END.size());
+  append(SOURCE_PATH_PREFIX);
+  append(path);
+  append(RECORD_END);
+}
+
+bool OutputStream::finish() noexcept {
+  flush();
+  // The sink is closed even after a failed write, so that it is released.
+  const bool closed = sink_->close();
+  failed_ = failed_ || !closed;
+  return !failed_;
+}
+
+void OutputStream::make_room(std::size_t size) noexcept {
+  if (buffer_.size() - used_ < size) {
+    flush();
+  }
+}
+
+void OutputStream::append(std::string_view bytes) noexcept {
+  std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+  used_ += bytes.size();
+}
+
+void OutputStream::flush() noexcept {
+  if (used_ != 0 && !failed_) {
+    failed_ = !sink_->write(buffer_.data(), used_);
+  }
+  used_ = 0;
+}
+
+} // namespace vadrimel

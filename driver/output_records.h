@@ -1,0 +1,45 @@
+#ifndef VADRIMEL_DRIVER_OUTPUT_RECORDS_H_
+#define VADRIMEL_DRIVER_OUTPUT_RECORDS_H_
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "listing/byte_stream.h"
+
+namespace vadrimel {
+
+/// The converted file: CR LF records collected in a fixed buffer and handed
+/// to the sink in large writes. After the first failed write nothing more is
+/// written, and the failure is kept for `finish` to report.
+class OutputStream {
+public:
+  static constexpr std::size_t BUFFER_SIZE = std::size_t{128} * 1024;
+
+  explicit OutputStream(ByteSink &sink) noexcept : sink_(&sink) {}
+
+  /// The chunk's text followed by CR LF.
+  void write_line_record(std::string_view text) noexcept;
+  /// "FILE:", the path, CR LF.
+  void write_source_path_record(std::string_view path) noexcept;
+
+  /// Writes out what is buffered and closes the sink; true when every write
+  /// and the close succeeded.
+  bool finish() noexcept;
+
+  [[nodiscard]] bool failed() const noexcept { return failed_; }
+
+private:
+  void make_room(std::size_t size) noexcept;
+  void append(std::string_view bytes) noexcept;
+  void flush() noexcept;
+
+  ByteSink *sink_;
+  std::array<char, BUFFER_SIZE> buffer_{};
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+} // namespace vadrimel
+
+#endif // VADRIMEL_DRIVER_OUTPUT_RECORDS_H_

@@ -1,0 +1,68 @@
+#ifndef VADRIMEL_LISTING_LINE_READER_H_
+#define VADRIMEL_LISTING_LINE_READER_H_
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+#include "listing/byte_stream.h"
+
+namespace vadrimel {
+
+/// A line feed ended the chunk; it was consumed and is not stored.
+inline constexpr int CHUNK_LINE_END = 0;
+/// The chunk is full; the rest of the same line follows in the next chunk.
+inline constexpr int CHUNK_SPLIT = 1;
+/// The input ended (or could not be read further); the chunk holds what came
+/// after the last line feed, possibly nothing.
+inline constexpr int CHUNK_END_OF_FILE = -1;
+
+/// The most characters one chunk holds.
+inline constexpr std::size_t MAX_CHUNK_LENGTH = 255;
+
+/// One chunk of a listing line, without its line end. Its bytes are exactly
+/// those read (zero bytes included) except that every CR is dropped.
+struct LineChunk {
+  std::array<char, MAX_CHUNK_LENGTH + 1> text{};
+  std::size_t length = 0;
+
+  [[nodiscard]] std::string_view view() const noexcept { return {text.data(), length}; }
+};
+
+/// The listing input: a fixed buffer over a byte source. Chunks are cut out of
+/// the buffer directly, so the source is read in large blocks, never a byte at
+/// a time.
+class InputStream {
+public:
+  static constexpr std::size_t BUFFER_SIZE = std::size_t{128} * 1024;
+
+  explicit InputStream(ByteSource &source) noexcept : source_(&source) {}
+
+  /// True once the source reported a read error; the chunks delivered before
+  /// it stay valid, and the reader then behaves as at the end of the input.
+  [[nodiscard]] bool read_failed() const noexcept { return read_failed_; }
+
+private:
+  friend int fetch_line_chunk(LineChunk &line_buffer, InputStream &input_stream);
+
+  /// Makes sure unread bytes are buffered; false at the end of the input.
+  bool fill_if_empty() noexcept;
+
+  ByteSource *source_;
+  std::array<char, BUFFER_SIZE> buffer_{};
+  std::size_t position_ = 0;
+  std::size_t filled_ = 0;
+  bool ended_ = false;
+  bool read_failed_ = false;
+};
+
+/// Reads the next chunk into `line_buffer`: the bytes up to the next line
+/// feed, at most MAX_CHUNK_LENGTH of them, CRs dropped wherever they stand.
+/// Returns CHUNK_LINE_END, CHUNK_SPLIT or CHUNK_END_OF_FILE; the caller stops
+/// after CHUNK_END_OF_FILE. Nothing after the line feed that ends a chunk is
+/// consumed.
+int fetch_line_chunk(LineChunk &line_buffer, InputStream &input_stream);
+
+} // namespace vadrimel
+
+#endif // VADRIMEL_LISTING_LINE_READER_H_
