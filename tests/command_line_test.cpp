@@ -1,0 +1,130 @@
+#include "driver/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace vadrimel {
+namespace {
+
+std::optional<Settings> read(std::vector<const char *> arguments) {
+  arguments.insert(arguments.begin(), "vadrimel");
+  return read_command_line(arguments);
+}
+
+struct CommandLineCase {
+  std::vector<const char *> arguments;
+  std::uint8_t max_length;
+  std::string input_path;
+  std::string output_path;
+};
+
+const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
+    {{"in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
+    {{"-m80", "in.lst", "out.txt"}, 80, "in.lst", "out.txt"},
+    {{"-m", "in.lst", "out.txt"}, 80, "in.lst", "out.txt"},
+    {{"-mx", "in.lst", "out.txt"}, 80, "in.lst", "out.txt"},
+    {{"-m90", "-m40", "in.lst", "out.txt"}, 40, "in.lst", "out.txt"},
+    {{"-m", "80", "in.lst", "out.txt"}, 80, "80", "in.lst"},
+    {{"in.lst", "-m80", "out.txt"}, 0, "in.lst", "-m80"},
+    {{"-x", "in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
+    {{"-M40", "in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
+    {{"-", "in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
+    {{"-\xED"
+      "40",
+      "in.lst", "out.txt"},
+     40,
+     "in.lst",
+     "out.txt"},
+    {{"-m50", "-x", "in.lst", "out.txt", "extra", "-m60"}, 50, "in.lst", "out.txt"},
+    {{"", ""}, 0, "", ""},
+};
+
+TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
+  for (const CommandLineCase &test : COMMAND_LINE_CASES) {
+    const std::optional<Settings> settings = read(test.arguments);
+    const std::string where = test.arguments.front();
+    ASSERT_TRUE(settings.has_value()) << where;
+    EXPECT_EQ(settings->max_length, test.max_length) << where;
+    EXPECT_EQ(settings->input_path, test.input_path) << where;
+    EXPECT_EQ(settings->output_path, test.output_path) << where;
+  }
+}
+
+TEST(ReadCommandLineTest, TooFewFileNamesAskForUsage) {
+  const std::vector<std::vector<const char *>> short_lines = {
+      {}, {"in.lst"}, {"-m80", "in.lst"}, {"-m80", "-x", "-"}, {"-m80"},
+  };
+  for (const auto &arguments : short_lines) {
+    EXPECT_FALSE(read(arguments).has_value()) << arguments.size();
+  }
+  EXPECT_FALSE(read_command_line({}).has_value());
+}
+
+TEST(ReadCommandLineTest, LongFileNamesAreKeptWhole) {
+  const std::string input(100000, 'i');
+  const std::string output(300, 'o');
+  const std::optional<Settings> settings = read({input.c_str(), output.c_str()});
+  ASSERT_TRUE(settings.has_value());
+  EXPECT_EQ(settings->input_path, input);
+  EXPECT_EQ(settings->output_path, output);
+}
+
+TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
+  const std::vector<std::pair<const char *, int>> cases = {
+      {"80", 80},
+      {"", 80},
+      {"x", 80},
+      {"-", 80},
+      {"+", 80},
+      {" ", 80},
+      {"- 5", 80},
+      {"0", 0},
+      {"20", 20},
+      {"31", 31},
+      {"256", 0},
+      {"300", 44},
+      {"-1", 255},
+      {"-256", 0},
+      {"-255", 1},
+      {"+77", 77},
+      {"80abc", 80},
+      {" \t\n\v\f\r42", 42},
+      {"0042", 42},
+      {"12 34", 12},
+      {"2147483647", 255},
+      {"2147483648", 0},
+      {"4294967376", 80},
+      {"-2147483648", 0},
+      {"-4294967297", 255},
+      // 10^20 = 2^20 * 5^20; its low 8 bits are 0, and 10^20 - 1 ends in 0xFF.
+      {"100000000000000000000", 0},
+      {"99999999999999999999", 255},
+      {"18446744073709551696", 80}, // 2^64 + 80
+  };
+  for (const auto &[text, expected] : cases) {
+    EXPECT_EQ(read_max_length(text), expected) << '"' << text << '"';
+  }
+}
+
+TEST(ShowUsageTest, ExactTextAndFailureStatus) {
+  std::FILE *messages = std::tmpfile();
+  ASSERT_NE(messages, nullptr);
+  EXPECT_EQ(show_usage(messages), 1);
+  std::rewind(messages);
+  std::string shown;
+  for (int c = std::fgetc(messages); c != EOF; c = std::fgetc(messages)) {
+    shown += static_cast<char>(c);
+  }
+  static_cast<void>(std::fclose(messages));
+  EXPECT_EQ(shown, " ===== MPLINK .LST format converter =====\nUsage:\n"
+                   "$ vadrimel [-m80] infile.lst outfile.txt\n\nOption:\n"
+                   "  -m<MAXLENGTH>   set line max length\n\n");
+}
+
+} // namespace
+} // namespace vadrimel

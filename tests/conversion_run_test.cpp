@@ -1,0 +1,139 @@
+#include "driver/conversion_run.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+
+namespace vadrimel {
+namespace {
+
+using testing::MemorySink;
+using testing::MemorySource;
+using testing::printable;
+
+struct ConversionCase {
+  const char *name;
+  std::string input;
+  std::uint8_t max_length;
+  std::string expected;
+};
+
+const std::vector<ConversionCase> CONVERSION_CASES = {
+    {"empty input gives one empty record", "", 0, "\r\n"},
+    {"final LF gives a final empty record", "a\n", 0, "a\r\n\r\n"},
+    {"no final LF, no empty record", "a\r\nb", 0, "a\r\nb\r\n"},
+    {"path record comes before its line",
+     "abc   C:\\src\\main.asm\r\n"
+     "def   C:\\src\\main.asm\r\n"
+     "ghi   E:\\inc\\defs.inc\r\n"
+     "    \r\n"
+     "jkl C:\\src\\main.asm",
+     0,
+     "FILE:C:\\src\\main.asm\r\nabc\r\ndef\r\n"
+     "FILE:E:\\inc\\defs.inc\r\nghi\r\n    \r\n"
+     "FILE:C:\\src\\main.asm\r\njkl\r\n"},
+    {"cut after the path is taken off", std::string(90, 'x') + "   D:\\a.c\n", 80,
+     "FILE:D:\\a.c\r\n" + std::string(80, 'x') + "\r\n\r\n"},
+    {"a split inside a path gives the part the chunk holds",
+     std::string(240, 'x') + " C:\\abcdefghijklmnop\n", 0,
+     "FILE:C:\\abcdefghijk\r\n" + std::string(240, 'x') + "\r\nlmnop\r\n\r\n"},
+    {"a split line of exactly 255 gives an empty record", std::string(255, 'y') + "\n", 0,
+     std::string(255, 'y') + "\r\n\r\n\r\n"},
+    {"bytes pass untranslated", std::string("\xA9\x92\t\x1A\f x\n", 8), 0,
+     std::string("\xA9\x92\t\x1A\f x\r\n\r\n", 11)},
+};
+
+TEST(ConvertStreamTest, WritesTheExpectedRecords) {
+  for (const ConversionCase &test : CONVERSION_CASES) {
+    MemorySource source(test.input, 3);
+    MemorySink sink;
+    const ConversionResult result = convert_stream(source, sink, test.max_length);
+    EXPECT_EQ(printable(sink.written()), printable(test.expected)) << test.name;
+    EXPECT_FALSE(result.read_failed) << test.name;
+    EXPECT_FALSE(result.write_failed) << test.name;
+    EXPECT_EQ(sink.closes(), 1) << test.name;
+  }
+}
+
+TEST(ConvertStreamTest, EachRunStartsWithoutAPath) {
+  for (int run = 0; run < 2; ++run) {
+    MemorySource source("a C:\\x.c\n");
+    MemorySink sink;
+    convert_stream(source, sink, 0);
+    EXPECT_EQ(sink.written(), "FILE:C:\\x.c\r\na\r\n\r\n");
+  }
+}
+
+/// Enough listing to need several output buffers.
+std::string large_listing() {
+  std::string listing;
+  for (int line = 0; listing.size() < 6 * OutputStream::BUFFER_SIZE; ++line) {
+    listing += "000" + std::to_string(line) + "   0e01     MOVLW 0x1   C:\\src\\f" +
+               std::to_string(line / 40) + ".asm\r\n";
+  }
+  return listing;
+}
+
+struct WriteFault {
+  const char *name;
+  int failing_write;
+  bool failing_close;
+};
+
+TEST(ConvertStreamTest, EveryWriteFaultIsReported) {
+  const std::string listing = large_listing();
+  MemorySource clean_source(listing);
+  MemorySink clean_sink;
+  ASSERT_FALSE(convert_stream(clean_source, clean_sink, 80).write_failed);
+  const int writes = clean_sink.writes();
+  ASSERT_GE(writes, 3);
+  const std::vector<WriteFault> faults = {
+      {"first write", 1, false},
+      {"a write in the middle", writes / 2 + 1, false},
+      {"the last write, at the final flush", writes, false},
+      {"the close", 0, true},
+  };
+  for (const WriteFault &fault : faults) {
+    MemorySource source(listing);
+    MemorySink sink(fault.failing_write, fault.failing_close);
+    const ConversionResult result = convert_stream(source, sink, 80);
+    EXPECT_TRUE(result.write_failed) << fault.name;
+    EXPECT_FALSE(result.read_failed) << fault.name;
+    EXPECT_EQ(sink.closes(), 1) << fault.name;
+  }
+}
+
+TEST(ConvertStreamTest, WritingStopsAtTheFirstFailure) {
+  const std::string listing = large_listing();
+  MemorySource source(listing, 4096);
+  MemorySink sink(1);
+  convert_stream(source, sink, 0);
+  EXPECT_EQ(sink.writes(), 1);
+  EXPECT_LT(source.reads() * 4096U, listing.size());
+}
+
+TEST(ConvertStreamTest, ReadFaultKeepsWhatCameBeforeIt) {
+  MemorySource source("a\nb C:\\x\nrest", 4, 3);
+  MemorySink sink;
+  const ConversionResult result = convert_stream(source, sink, 0);
+  EXPECT_TRUE(result.read_failed);
+  EXPECT_FALSE(result.write_failed);
+  // The reads hand out "a\nb ", "C:\\x"; the third fails, ending the input
+  // there, and the chunk in hand is cleaned and written like any last chunk.
+  EXPECT_EQ(printable(sink.written()), printable("a\r\nFILE:C:\\x\r\nb\r\n"));
+}
+
+TEST(RunVadrimelTest, ShortCommandLineShowsUsage) {
+  std::FILE *messages = std::tmpfile();
+  ASSERT_NE(messages, nullptr);
+  const std::vector<const char *> arguments = {"vadrimel", "-m80", "in.lst"};
+  EXPECT_EQ(run_vadrimel(arguments, messages), 1);
+  EXPECT_GT(std::ftell(messages), 0);
+  static_cast<void>(std::fclose(messages));
+}
+
+} // namespace
+} // namespace vadrimel

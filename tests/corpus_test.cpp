@@ -1,0 +1,153 @@
+// Converts every real listing in the corpus folder beside the project, when
+// it is there, and checks what must hold of any conversion of real data.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "driver/conversion_run.h"
+#include "test_support.h"
+
+namespace vadrimel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::MemorySink;
+using testing::MemorySource;
+using testing::printable;
+
+std::vector<fs::path> corpus_listings() {
+  std::vector<fs::path> listings;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(VADRIMEL_CORPUS_DIR, error), end;
+       !error && it != end; it.increment(error)) {
+    if (it->path().extension() == ".lst") {
+      listings.push_back(it->path());
+    }
+  }
+  return listings;
+}
+
+/// The output cut into records; fails the test if it does not end in CR LF
+/// or holds a CR or LF anywhere else.
+std::vector<std::string> split_records(const std::string &output) {
+  std::vector<std::string> records;
+  std::size_t start = 0;
+  while (start < output.size()) {
+    const std::size_t end = output.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "output does not end in CR LF";
+      break;
+    }
+    records.push_back(output.substr(start, end - start));
+    EXPECT_EQ(records.back().find_first_of("\r\n"), std::string::npos)
+        << "stray CR or LF in " << printable(records.back());
+    start = end + 2;
+  }
+  return records;
+}
+
+/// The listing as the reader must cut it: lines split at LF, CRs gone, every
+/// 255 characters a new piece (so a line of exactly 255 leaves an empty one).
+std::vector<std::string> expected_pieces(const std::string &listing) {
+  std::vector<std::string> pieces;
+  std::string line;
+  for (const char byte : listing) {
+    if (byte == '\r') {
+      continue;
+    }
+    if (byte == '\n') {
+      pieces.push_back(line);
+      line.clear();
+      continue;
+    }
+    line += byte;
+    if (line.size() == 255) {
+      pieces.push_back(line);
+      line.clear();
+    }
+  }
+  pieces.push_back(line);
+  return pieces;
+}
+
+bool only_spaces(std::string_view text) {
+  return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+/// Walks the pieces and the records side by side: each piece gives an
+/// optional "FILE:" record for a path that changed, then a line record that
+/// is the piece without its path and trailing spaces.
+void check_records_follow_pieces(const std::vector<std::string> &pieces,
+                                 const std::vector<std::string> &records) {
+  static const std::regex path_at_end("(.*) ([A-Z]:[^ ]*)");
+  std::string current_path;
+  std::size_t next = 0;
+  for (const std::string &piece : pieces) {
+    std::smatch match;
+    std::string text = piece;
+    if (std::regex_match(piece, match, path_at_end)) {
+      text = match[1];
+      if (match[2] != current_path) {
+        current_path = match[2];
+        ASSERT_LT(next, records.size());
+        ASSERT_EQ(records[next++], "FILE:" + current_path) << printable(piece);
+      }
+    }
+    ASSERT_LT(next, records.size());
+    const std::string &line = records[next++];
+    ASSERT_EQ(text.compare(0, line.size(), line), 0)
+        << printable(line) << " is not the start of " << printable(piece);
+    EXPECT_TRUE(only_spaces(text.substr(line.size()))) << printable(piece);
+    EXPECT_TRUE(line.empty() || line.back() != ' ' || only_spaces(line))
+        << printable(line);
+  }
+  EXPECT_EQ(next, records.size()) << "records left over";
+}
+
+/// A cut run writes the same records, each line record cut to `max_length`.
+void check_cut_records(const std::vector<std::string> &uncut,
+                       const std::vector<std::string> &cut, std::size_t max_length) {
+  ASSERT_EQ(cut.size(), uncut.size());
+  for (std::size_t index = 0; index < cut.size(); ++index) {
+    if (uncut[index].starts_with("FILE:")) {
+      EXPECT_EQ(cut[index], uncut[index]);
+      continue;
+    }
+    EXPECT_LE(cut[index].size(), max_length) << printable(cut[index]);
+    EXPECT_TRUE(uncut[index].starts_with(cut[index])) << printable(cut[index]);
+  }
+}
+
+TEST(CorpusTest, RealListingsConvertFaithfully) {
+  const std::vector<fs::path> listings = corpus_listings();
+  if (listings.empty()) {
+    GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
+  }
+  const fs::path scratch = fs::temp_directory_path() / "vadrimel_corpus_test.txt";
+  for (const fs::path &listing : listings) {
+    SCOPED_TRACE(listing.filename().string());
+    const std::string bytes = testing::read_file(listing.string());
+    // The uncut run goes through the real files, as the program does.
+    const Settings settings{0, listing.string(), scratch.string()};
+    ASSERT_EQ(convert_listing(settings, stdout), 0);
+    const std::vector<std::string> uncut =
+        split_records(testing::read_file(scratch.string()));
+    for (const std::string &record : uncut) {
+      EXPECT_LE(record.size(), record.starts_with("FILE:") ? 5U + 254U : 255U);
+    }
+    check_records_follow_pieces(expected_pieces(bytes), uncut);
+
+    MemorySource source(bytes);
+    MemorySink sink;
+    convert_stream(source, sink, 80);
+    check_cut_records(uncut, split_records(sink.written()), 80);
+  }
+  fs::remove(scratch);
+}
+
+} // namespace
+} // namespace vadrimel

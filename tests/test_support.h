@@ -1,0 +1,117 @@
+#ifndef VADRIMEL_TESTS_TEST_SUPPORT_H_
+#define VADRIMEL_TESTS_TEST_SUPPORT_H_
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "listing/byte_stream.h"
+
+namespace vadrimel::testing {
+
+/// The bytes with CR, LF, tab and every unprintable byte spelled out, so that
+/// a failed comparison shows exactly which byte differs.
+inline std::string printable(std::string_view bytes) {
+  std::string shown;
+  for (const char byte : bytes) {
+    const auto code = static_cast<unsigned char>(byte);
+    if (byte == '\r') {
+      shown += "\\r";
+    } else if (byte == '\n') {
+      shown += "\\n";
+    } else if (byte == '\\') {
+      shown += "\\\\";
+    } else if (code < 0x20 || code >= 0x7F) {
+      char escaped[5];
+      static_cast<void>(std::snprintf(escaped, sizeof escaped, "\\x%02X", code));
+      shown += escaped;
+    } else {
+      shown += byte;
+    }
+  }
+  return shown;
+}
+
+/// Input from memory, handed out at most `largest_read` bytes a call; fails
+/// (as a disk would) on read call number `failing_read` (1-based, 0: never).
+class MemorySource final : public ByteSource {
+public:
+  explicit MemorySource(std::string bytes, std::size_t largest_read = 1U << 20U,
+                        int failing_read = 0)
+      : bytes_(std::move(bytes)), largest_read_(largest_read),
+        failing_read_(failing_read) {}
+
+  std::size_t read(char *buffer, std::size_t capacity) override {
+    ++reads_;
+    if (reads_ == failing_read_ || failed_) {
+      failed_ = true;
+      return 0;
+    }
+    const std::size_t count =
+        std::min({capacity, largest_read_, bytes_.size() - position_});
+    std::copy_n(bytes_.data() + position_, count, buffer);
+    position_ += count;
+    return count;
+  }
+  [[nodiscard]] bool failed() const override { return failed_; }
+  [[nodiscard]] int reads() const { return reads_; }
+
+private:
+  std::string bytes_;
+  std::size_t largest_read_;
+  int failing_read_;
+  std::size_t position_ = 0;
+  int reads_ = 0;
+  bool failed_ = false;
+};
+
+/// Output to memory; fails write call number `failing_write` (1-based, 0:
+/// never) and every one after it, and fails the close when asked to.
+class MemorySink final : public ByteSink {
+public:
+  explicit MemorySink(int failing_write = 0, bool failing_close = false)
+      : failing_write_(failing_write), failing_close_(failing_close) {}
+
+  bool write(const char *bytes, std::size_t size) override {
+    ++writes_;
+    if (failing_write_ != 0 && writes_ >= failing_write_) {
+      return false;
+    }
+    written_.append(bytes, size);
+    return true;
+  }
+  bool close() override {
+    ++closes_;
+    return !failing_close_;
+  }
+
+  [[nodiscard]] const std::string &written() const { return written_; }
+  [[nodiscard]] int writes() const { return writes_; }
+  [[nodiscard]] int closes() const { return closes_; }
+
+private:
+  int failing_write_;
+  bool failing_close_;
+  std::string written_;
+  int writes_ = 0;
+  int closes_ = 0;
+};
+
+inline std::string read_file(const std::string &path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline void write_file(const std::string &path, std::string_view bytes) {
+  std::ofstream file(path, std::ios::binary);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace vadrimel::testing
+
+#endif // VADRIMEL_TESTS_TEST_SUPPORT_H_
