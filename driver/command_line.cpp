@@ -9,7 +9,7 @@ namespace {
 constexpr unsigned char MAX_LENGTH_LETTER = 'm';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 
-constexpr const char *USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
+constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
                                    "Usage:\n"
                                    "$ vadrimel [-m80] infile.lst outfile.txt\n"
                                    "\n"
@@ -17,26 +17,26 @@ constexpr const char *USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
                                    "  -m<MAXLENGTH>   set line max length\n"
                                    "\n";
 
-bool is_option(const char *argument) noexcept {
+bool is_option(const char* argument) noexcept {
   return argument[0] == '-';
 }
 
 /// The slot of an option: the low seven bits of its letter's code. A lone "-"
 /// has the terminating zero byte as its letter and so lands in slot 0.
-std::size_t option_slot(const char *argument) noexcept {
+std::size_t option_slot(const char* argument) noexcept {
   return static_cast<unsigned char>(argument[1]) & 0x7FU;
 }
 
 /// The text after the option letter; empty for a lone "-", which has no
 /// letter to skip.
-const char *option_value(const char *argument) noexcept {
+const char* option_value(const char* argument) noexcept {
   return argument[1] == '\0' ? argument + 1 : argument + 2;
 }
 
 /// Stores the options in front of the file names; returns how many arguments
 /// (after the program's name) they took.
-std::size_t read_options(std::span<const char *const> arguments,
-                         OptionTable &option_values) noexcept {
+std::size_t read_options(std::span<const char* const> arguments,
+                         OptionTable& option_values) noexcept {
   std::size_t taken = 0;
   while (taken < arguments.size() && is_option(arguments[taken])) {
     option_values[option_slot(arguments[taken])] = option_value(arguments[taken]);
@@ -56,7 +56,7 @@ bool is_digit(char character) noexcept {
 
 } // namespace
 
-std::uint8_t read_max_length(const char *text) noexcept {
+std::uint8_t read_max_length(const char* text) noexcept {
   while (is_white_space(*text)) {
     ++text;
   }
@@ -77,12 +77,12 @@ std::uint8_t read_max_length(const char *text) noexcept {
   return negative ? static_cast<std::uint8_t>(0U - value) : value;
 }
 
-std::optional<Settings> read_command_line(std::span<const char *const> arguments) {
+std::optional<Settings> read_command_line(std::span<const char* const> arguments) {
   OptionTable option_values{};
-  const std::span<const char *const> after_name =
+  const std::span<const char* const> after_name =
       arguments.empty() ? arguments : arguments.subspan(1);
   const std::size_t options = read_options(after_name, option_values);
-  const std::span<const char *const> file_names = after_name.subspan(options);
+  const std::span<const char* const> file_names = after_name.subspan(options);
   if (file_names.size() < 2) {
     return std::nullopt;
   }
@@ -95,7 +95,7 @@ std::optional<Settings> read_command_line(std::span<const char *const> arguments
   return settings;
 }
 
-int show_usage(std::FILE *messages) noexcept {
+int show_usage(std::FILE* messages) noexcept {
   static_cast<void>(std::fputs(USAGE_TEXT, messages));
   return EXIT_FAILURE;
 }

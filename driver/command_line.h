@@ -20,21 +20,21 @@ struct Settings {
 
 /// For each option letter, by the low seven bits of its code, the text after
 /// the letter of the last option given with it; null when none was given.
-using OptionTable = std::array<const char *, 128>;
+using OptionTable = std::array<const char*, 128>;
 
 /// Reads the options in front of the file names and the two file names from
 /// `arguments` (the program's name first). Empty when fewer than two file
 /// names follow the options: the usage text is then due.
-std::optional<Settings> read_command_line(std::span<const char *const> arguments);
+std::optional<Settings> read_command_line(std::span<const char* const> arguments);
 
 /// The value of a "-m" option: optional white space and sign, then decimal
 /// digits, the rest ignored; 80 when no digits follow. The low 8 bits of the
 /// number as written, however large, two's complement when negative.
-std::uint8_t read_max_length(const char *text) noexcept;
+std::uint8_t read_max_length(const char* text) noexcept;
 
 /// Writes the usage text to `messages` and returns the exit status that goes
 /// with it.
-int show_usage(std::FILE *messages) noexcept;
+int show_usage(std::FILE* messages) noexcept;
 
 } // namespace vadrimel
 

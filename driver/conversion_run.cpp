@@ -10,7 +10,7 @@ namespace vadrimel {
 
 namespace {
 
-int report_fatal(std::FILE *messages, const char *what, const std::string &path) {
+int report_fatal(std::FILE* messages, const char* what, const std::string& path) {
   static_cast<void>(std::fprintf(messages, "Fatal: %s:%s\n", what, path.c_str()));
   return EXIT_FAILURE;
 }
@@ -30,13 +30,13 @@ ConversionResult ConversionRun::convert() noexcept {
   return {.read_failed = input_stream_.read_failed(), .write_failed = !written};
 }
 
-ConversionResult convert_stream(ByteSource &source, ByteSink &sink,
+ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
                                 std::uint8_t max_length) {
   const auto run = std::make_unique<ConversionRun>(source, sink, max_length);
   return run->convert();
 }
 
-int convert_listing(const Settings &settings, std::FILE *messages) {
+int convert_listing(const Settings& settings, std::FILE* messages) {
   FileSource input_stream;
   if (!input_stream.open(settings.input_path)) {
     return report_fatal(messages, "can't open file", settings.input_path);
@@ -61,7 +61,7 @@ int convert_listing(const Settings &settings, std::FILE *messages) {
   return EXIT_SUCCESS;
 }
 
-int run_vadrimel(std::span<const char *const> arguments, std::FILE *messages) {
+int run_vadrimel(std::span<const char* const> arguments, std::FILE* messages) {
   const std::optional<Settings> settings = read_command_line(arguments);
   if (!settings) {
     return show_usage(messages);

@@ -24,7 +24,7 @@ struct ConversionResult {
 /// it is allocated once per run and never during it.
 class ConversionRun {
 public:
-  ConversionRun(ByteSource &source, ByteSink &sink, std::uint8_t max_length) noexcept
+  ConversionRun(ByteSource& source, ByteSink& sink, std::uint8_t max_length) noexcept
       : input_stream_(source), output_stream_(sink), max_length_(max_length) {}
 
   /// Converts the whole input and closes the sink. Stops early once a write
@@ -40,18 +40,18 @@ private:
 };
 
 /// Converts `source` into `sink` with a fresh run.
-ConversionResult convert_stream(ByteSource &source, ByteSink &sink,
+ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
                                 std::uint8_t max_length);
 
 /// Opens the input listing, creates the output file and converts the one
 /// into the other. Returns the exit status; on failure, the one message
 /// saying why has been written to `messages`.
-int convert_listing(const Settings &settings, std::FILE *messages);
+int convert_listing(const Settings& settings, std::FILE* messages);
 
 /// The whole program: `arguments` as main receives them, the program's name
 /// first. Returns the exit status. Usage text and fatal messages go to
 /// `messages`, which is standard output in the program.
-int run_vadrimel(std::span<const char *const> arguments, std::FILE *messages);
+int run_vadrimel(std::span<const char* const> arguments, std::FILE* messages);
 
 } // namespace vadrimel
 

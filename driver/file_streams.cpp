@@ -9,12 +9,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool is_regular_file(const std::string &path) {
+bool is_regular_file(const std::string& path) {
   std::error_code error;
   return fs::is_regular_file(fs::status(path, error)) && !error;
 }
 
-bool is_directory(const std::string &path) {
+bool is_directory(const std::string& path) {
   std::error_code error;
   return fs::is_directory(fs::status(path, error)) && !error;
 }
@@ -28,7 +28,7 @@ FileSource::~FileSource() {
   }
 }
 
-bool FileSource::open(const std::string &path) {
+bool FileSource::open(const std::string& path) {
   file_ = std::fopen(path.c_str(), "rb");
   if (file_ == nullptr) {
     return false;
@@ -43,7 +43,7 @@ bool FileSource::open(const std::string &path) {
   return true;
 }
 
-std::size_t FileSource::read(char *buffer, std::size_t capacity) {
+std::size_t FileSource::read(char* buffer, std::size_t capacity) {
   return std::fread(buffer, 1, capacity, file_);
 }
 
@@ -57,7 +57,7 @@ FileSink::~FileSink() {
   }
 }
 
-bool FileSink::create(const std::string &path) {
+bool FileSink::create(const std::string& path) {
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) {
     return false;
@@ -66,7 +66,7 @@ bool FileSink::create(const std::string &path) {
   return true;
 }
 
-bool FileSink::write(const char *bytes, std::size_t size) {
+bool FileSink::write(const char* bytes, std::size_t size) {
   return std::fwrite(bytes, 1, size, file_) == size;
 }
 
@@ -74,15 +74,15 @@ bool FileSink::close() {
   if (file_ == nullptr) {
     return false;
   }
-  std::FILE *const file = file_;
+  std::FILE* const file = file_;
   file_ = nullptr;
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;
   return flushed && closed;
 }
 
-bool names_same_regular_file(const std::string &input_path,
-                             const std::string &output_path) {
+bool names_same_regular_file(const std::string& input_path,
+                             const std::string& output_path) {
   if (!is_regular_file(input_path) || !is_regular_file(output_path)) {
     return false;
   }

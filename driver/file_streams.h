@@ -16,43 +16,35 @@ namespace vadrimel {
 class FileSource final : public ByteSource {
 public:
   FileSource() = default;
-  FileSource(const FileSource &) = delete;
-  FileSource &operator=(const FileSource &) = delete;
-  FileSource(FileSource &&) = delete;
-  FileSource &operator=(FileSource &&) = delete;
   ~FileSource() override;
 
   /// False when the path cannot be opened for reading, or names a directory.
-  bool open(const std::string &path);
-  std::size_t read(char *buffer, std::size_t capacity) override;
+  bool open(const std::string& path);
+  std::size_t read(char* buffer, std::size_t capacity) override;
   [[nodiscard]] bool failed() const override;
 
 private:
-  std::FILE *file_ = nullptr;
+  std::FILE* file_ = nullptr;
 };
 
 /// The output file, created (or emptied) on open.
 class FileSink final : public ByteSink {
 public:
   FileSink() = default;
-  FileSink(const FileSink &) = delete;
-  FileSink &operator=(const FileSink &) = delete;
-  FileSink(FileSink &&) = delete;
-  FileSink &operator=(FileSink &&) = delete;
   ~FileSink() override;
 
-  bool create(const std::string &path);
-  bool write(const char *bytes, std::size_t size) override;
+  bool create(const std::string& path);
+  bool write(const char* bytes, std::size_t size) override;
   bool close() override;
 
 private:
-  std::FILE *file_ = nullptr;
+  std::FILE* file_ = nullptr;
 };
 
 /// True when both paths name one existing regular file, by whatever spelling
 /// or link. Devices and anything that does not exist yet are never the same.
-bool names_same_regular_file(const std::string &input_path,
-                             const std::string &output_path);
+bool names_same_regular_file(const std::string& input_path,
+                             const std::string& output_path);
 
 } // namespace vadrimel
 

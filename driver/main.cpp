@@ -3,8 +3,8 @@
 
 #include "driver/conversion_run.h"
 
-int main(int argc, char **argv) {
-  const std::span<const char *const> arguments(argv, static_cast<std::size_t>(argc));
+int main(int argc, char** argv) {
+  const std::span<const char* const> arguments(argv, static_cast<std::size_t>(argc));
   const int status = vadrimel::run_vadrimel(arguments, stdout);
   // A message that cannot be delivered does not change the status: it only
   // ever accompanies a failure.

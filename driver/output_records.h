@@ -16,7 +16,7 @@ class OutputStream {
 public:
   static constexpr std::size_t BUFFER_SIZE = std::size_t{128} * 1024;
 
-  explicit OutputStream(ByteSink &sink) noexcept : sink_(&sink) {}
+  explicit OutputStream(ByteSink& sink) noexcept : sink_(&sink) {}
 
   /// The chunk's text followed by CR LF.
   void write_line_record(std::string_view text) noexcept;
@@ -34,7 +34,7 @@ private:
   void append(std::string_view bytes) noexcept;
   void flush() noexcept;
 
-  ByteSink *sink_;
+  ByteSink* sink_;
   std::array<char, BUFFER_SIZE> buffer_{};
   std::size_t used_ = 0;
   bool failed_ = false;

@@ -10,38 +10,38 @@ namespace vadrimel {
 class ByteSource {
 public:
   ByteSource() = default;
-  ByteSource(const ByteSource &) = delete;
-  ByteSource &operator=(const ByteSource &) = delete;
+  ByteSource(const ByteSource&) = delete;
+  ByteSource& operator=(const ByteSource&) = delete;
   virtual ~ByteSource() = default;
 
   /// Reads up to `capacity` bytes into `buffer` and returns how many it read.
   /// 0 means the input has ended, or that reading failed; `failed()` tells
   /// the two apart.
-  virtual std::size_t read(char *buffer, std::size_t capacity) = 0;
+  virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
   [[nodiscard]] virtual bool failed() const = 0;
 
 protected:
-  ByteSource(ByteSource &&) = default;
-  ByteSource &operator=(ByteSource &&) = default;
+  ByteSource(ByteSource&&) = default;
+  ByteSource& operator=(ByteSource&&) = default;
 };
 
 /// Where the converted bytes go.
 class ByteSink {
 public:
   ByteSink() = default;
-  ByteSink(const ByteSink &) = delete;
-  ByteSink &operator=(const ByteSink &) = delete;
+  ByteSink(const ByteSink&) = delete;
+  ByteSink& operator=(const ByteSink&) = delete;
   virtual ~ByteSink() = default;
 
   /// Writes all `size` bytes or reports failure; a partial write is a failure.
-  virtual bool write(const char *bytes, std::size_t size) = 0;
+  virtual bool write(const char* bytes, std::size_t size) = 0;
   /// Hands everything written to its destination and releases it; false when
   /// that fails, which for a file is where a full disk often shows first.
   virtual bool close() = 0;
 
 protected:
-  ByteSink(ByteSink &&) = default;
-  ByteSink &operator=(ByteSink &&) = default;
+  ByteSink(ByteSink&&) = default;
+  ByteSink& operator=(ByteSink&&) = default;
 };
 
 } // namespace vadrimel

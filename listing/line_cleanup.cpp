@@ -8,16 +8,16 @@ namespace {
 
 constexpr char SPACE = ' ';
 
-void end_text_at_zero_byte(LineChunk &chunk) noexcept {
-  const auto *zero =
-      static_cast<const char *>(std::memchr(chunk.text.data(), '\0', chunk.length));
+void end_text_at_zero_byte(LineChunk& chunk) noexcept {
+  const auto* zero =
+      static_cast<const char*>(std::memchr(chunk.text.data(), '\0', chunk.length));
   if (zero != nullptr) {
     chunk.length = static_cast<std::size_t>(zero - chunk.text.data());
   }
 }
 
 /// Index of the last space in the chunk, or the chunk's length if none.
-std::size_t find_last_space(const LineChunk &chunk) noexcept {
+std::size_t find_last_space(const LineChunk& chunk) noexcept {
   for (std::size_t index = chunk.length; index > 0; --index) {
     if (chunk.text[index - 1] == SPACE) {
       return index - 1;
@@ -33,7 +33,7 @@ bool looks_like_source_path(std::string_view text) noexcept {
 /// Takes the source path off the chunk; returns true when it is a new one.
 /// Only the text after the last space is considered: a path that itself holds
 /// a space is left on the line.
-bool take_off_source_path(LineChunk &chunk, SourcePath &source_path) noexcept {
+bool take_off_source_path(LineChunk& chunk, SourcePath& source_path) noexcept {
   const std::size_t space = find_last_space(chunk);
   if (space == chunk.length) {
     return false;
@@ -46,7 +46,7 @@ bool take_off_source_path(LineChunk &chunk, SourcePath &source_path) noexcept {
   return source_path.replace_if_different(after_space);
 }
 
-void cut_to_max_length(LineChunk &chunk, std::uint8_t max_length) noexcept {
+void cut_to_max_length(LineChunk& chunk, std::uint8_t max_length) noexcept {
   if (max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT && chunk.length > max_length) {
     chunk.length = max_length;
   }
@@ -63,7 +63,7 @@ bool SourcePath::replace_if_different(std::string_view path) noexcept {
   return true;
 }
 
-void strip_trailing_spaces(LineChunk &chunk) noexcept {
+void strip_trailing_spaces(LineChunk& chunk) noexcept {
   std::size_t kept = chunk.length;
   while (kept > 0 && chunk.text[kept - 1] == SPACE) {
     --kept;
@@ -73,7 +73,7 @@ void strip_trailing_spaces(LineChunk &chunk) noexcept {
   }
 }
 
-bool rewrite_line(LineChunk &chunk, SourcePath &source_path,
+bool rewrite_line(LineChunk& chunk, SourcePath& source_path,
                   std::uint8_t max_length) noexcept {
   end_text_at_zero_byte(chunk);
   const bool path_changed = take_off_source_path(chunk, source_path);

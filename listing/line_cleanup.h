@@ -31,7 +31,7 @@ private:
 
 /// Removes the spaces (code 32 only) at the end of the chunk, unless the
 /// chunk holds nothing but spaces: such a chunk keeps them.
-void strip_trailing_spaces(LineChunk &chunk) noexcept;
+void strip_trailing_spaces(LineChunk& chunk) noexcept;
 
 /// Cleans one chunk in place: ends it at its first zero byte, takes off a
 /// source path that follows its last space (an upper-case letter and a
@@ -40,7 +40,7 @@ void strip_trailing_spaces(LineChunk &chunk) noexcept;
 /// Returns true when the path taken off differs from the last one, in which
 /// case `source_path` now holds it and a source path record is due before
 /// the chunk's line record.
-bool rewrite_line(LineChunk &chunk, SourcePath &source_path,
+bool rewrite_line(LineChunk& chunk, SourcePath& source_path,
                   std::uint8_t max_length) noexcept;
 
 } // namespace vadrimel

@@ -36,19 +36,19 @@ class InputStream {
 public:
   static constexpr std::size_t BUFFER_SIZE = std::size_t{128} * 1024;
 
-  explicit InputStream(ByteSource &source) noexcept : source_(&source) {}
+  explicit InputStream(ByteSource& source) noexcept : source_(&source) {}
 
   /// True once the source reported a read error; the chunks delivered before
   /// it stay valid, and the reader then behaves as at the end of the input.
   [[nodiscard]] bool read_failed() const noexcept { return read_failed_; }
 
 private:
-  friend int fetch_line_chunk(LineChunk &line_buffer, InputStream &input_stream);
+  friend int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream);
 
   /// Makes sure unread bytes are buffered; false at the end of the input.
   bool fill_if_empty() noexcept;
 
-  ByteSource *source_;
+  ByteSource* source_;
   std::array<char, BUFFER_SIZE> buffer_{};
   std::size_t position_ = 0;
   std::size_t filled_ = 0;
@@ -61,7 +61,7 @@ private:
 /// Returns CHUNK_LINE_END, CHUNK_SPLIT or CHUNK_END_OF_FILE; the caller stops
 /// after CHUNK_END_OF_FILE. Nothing after the line feed that ends a chunk is
 /// consumed.
-int fetch_line_chunk(LineChunk &line_buffer, InputStream &input_stream);
+int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream);
 
 } // namespace vadrimel
 

@@ -11,13 +11,13 @@
 namespace vadrimel {
 namespace {
 
-std::optional<Settings> read(std::vector<const char *> arguments) {
+std::optional<Settings> read(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "vadrimel");
   return read_command_line(arguments);
 }
 
 struct CommandLineCase {
-  std::vector<const char *> arguments;
+  std::vector<const char*> arguments;
   std::uint8_t max_length;
   std::string input_path;
   std::string output_path;
@@ -45,7 +45,7 @@ const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
 };
 
 TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
-  for (const CommandLineCase &test : COMMAND_LINE_CASES) {
+  for (const CommandLineCase& test : COMMAND_LINE_CASES) {
     const std::optional<Settings> settings = read(test.arguments);
     const std::string where = test.arguments.front();
     ASSERT_TRUE(settings.has_value()) << where;
@@ -56,10 +56,10 @@ TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
 }
 
 TEST(ReadCommandLineTest, TooFewFileNamesAskForUsage) {
-  const std::vector<std::vector<const char *>> short_lines = {
+  const std::vector<std::vector<const char*>> short_lines = {
       {}, {"in.lst"}, {"-m80", "in.lst"}, {"-m80", "-x", "-"}, {"-m80"},
   };
-  for (const auto &arguments : short_lines) {
+  for (const auto& arguments : short_lines) {
     EXPECT_FALSE(read(arguments).has_value()) << arguments.size();
   }
   EXPECT_FALSE(read_command_line({}).has_value());
@@ -75,7 +75,7 @@ TEST(ReadCommandLineTest, LongFileNamesAreKeptWhole) {
 }
 
 TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
-  const std::vector<std::pair<const char *, int>> cases = {
+  const std::vector<std::pair<const char*, int>> cases = {
       {"80", 80},
       {"", 80},
       {"x", 80},
@@ -106,13 +106,13 @@ TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
       {"99999999999999999999", 255},
       {"18446744073709551696", 80}, // 2^64 + 80
   };
-  for (const auto &[text, expected] : cases) {
+  for (const auto& [text, expected] : cases) {
     EXPECT_EQ(read_max_length(text), expected) << '"' << text << '"';
   }
 }
 
 TEST(ShowUsageTest, ExactTextAndFailureStatus) {
-  std::FILE *messages = std::tmpfile();
+  std::FILE* messages = std::tmpfile();
   ASSERT_NE(messages, nullptr);
   EXPECT_EQ(show_usage(messages), 1);
   std::rewind(messages);

@@ -15,7 +15,7 @@ using testing::MemorySource;
 using testing::printable;
 
 struct ConversionCase {
-  const char *name;
+  const char* name;
   std::string input;
   std::uint8_t max_length;
   std::string expected;
@@ -47,7 +47,7 @@ const std::vector<ConversionCase> CONVERSION_CASES = {
 };
 
 TEST(ConvertStreamTest, WritesTheExpectedRecords) {
-  for (const ConversionCase &test : CONVERSION_CASES) {
+  for (const ConversionCase& test : CONVERSION_CASES) {
     MemorySource source(test.input, 3);
     MemorySink sink;
     const ConversionResult result = convert_stream(source, sink, test.max_length);
@@ -78,7 +78,7 @@ std::string large_listing() {
 }
 
 struct WriteFault {
-  const char *name;
+  const char* name;
   int failing_write;
   bool failing_close;
 };
@@ -96,7 +96,7 @@ TEST(ConvertStreamTest, EveryWriteFaultIsReported) {
       {"the last write, at the final flush", writes, false},
       {"the close", 0, true},
   };
-  for (const WriteFault &fault : faults) {
+  for (const WriteFault& fault : faults) {
     MemorySource source(listing);
     MemorySink sink(fault.failing_write, fault.failing_close);
     const ConversionResult result = convert_stream(source, sink, 80);
@@ -127,9 +127,9 @@ TEST(ConvertStreamTest, ReadFaultKeepsWhatCameBeforeIt) {
 }
 
 TEST(RunVadrimelTest, ShortCommandLineShowsUsage) {
-  std::FILE *messages = std::tmpfile();
+  std::FILE* messages = std::tmpfile();
   ASSERT_NE(messages, nullptr);
-  const std::vector<const char *> arguments = {"vadrimel", "-m80", "in.lst"};
+  const std::vector<const char*> arguments = {"vadrimel", "-m80", "in.lst"};
   EXPECT_EQ(run_vadrimel(arguments, messages), 1);
   EXPECT_GT(std::ftell(messages), 0);
   static_cast<void>(std::fclose(messages));

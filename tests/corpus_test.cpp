@@ -33,7 +33,7 @@ std::vector<fs::path> corpus_listings() {
 
 /// The output cut into records; fails the test if it does not end in CR LF
 /// or holds a CR or LF anywhere else.
-std::vector<std::string> split_records(const std::string &output) {
+std::vector<std::string> split_records(const std::string& output) {
   std::vector<std::string> records;
   std::size_t start = 0;
   while (start < output.size()) {
@@ -52,7 +52,7 @@ std::vector<std::string> split_records(const std::string &output) {
 
 /// The listing as the reader must cut it: lines split at LF, CRs gone, every
 /// 255 characters a new piece (so a line of exactly 255 leaves an empty one).
-std::vector<std::string> expected_pieces(const std::string &listing) {
+std::vector<std::string> expected_pieces(const std::string& listing) {
   std::vector<std::string> pieces;
   std::string line;
   for (const char byte : listing) {
@@ -81,12 +81,12 @@ bool only_spaces(std::string_view text) {
 /// Walks the pieces and the records side by side: each piece gives an
 /// optional "FILE:" record for a path that changed, then a line record that
 /// is the piece without its path and trailing spaces.
-void check_records_follow_pieces(const std::vector<std::string> &pieces,
-                                 const std::vector<std::string> &records) {
+void check_records_follow_pieces(const std::vector<std::string>& pieces,
+                                 const std::vector<std::string>& records) {
   static const std::regex path_at_end("(.*) ([A-Z]:[^ ]*)");
   std::string current_path;
   std::size_t next = 0;
-  for (const std::string &piece : pieces) {
+  for (const std::string& piece : pieces) {
     std::smatch match;
     std::string text = piece;
     if (std::regex_match(piece, match, path_at_end)) {
@@ -98,7 +98,7 @@ void check_records_follow_pieces(const std::vector<std::string> &pieces,
       }
     }
     ASSERT_LT(next, records.size());
-    const std::string &line = records[next++];
+    const std::string& line = records[next++];
     ASSERT_EQ(text.compare(0, line.size(), line), 0)
         << printable(line) << " is not the start of " << printable(piece);
     EXPECT_TRUE(only_spaces(text.substr(line.size()))) << printable(piece);
@@ -109,8 +109,8 @@ void check_records_follow_pieces(const std::vector<std::string> &pieces,
 }
 
 /// A cut run writes the same records, each line record cut to `max_length`.
-void check_cut_records(const std::vector<std::string> &uncut,
-                       const std::vector<std::string> &cut, std::size_t max_length) {
+void check_cut_records(const std::vector<std::string>& uncut,
+                       const std::vector<std::string>& cut, std::size_t max_length) {
   ASSERT_EQ(cut.size(), uncut.size());
   for (std::size_t index = 0; index < cut.size(); ++index) {
     if (uncut[index].starts_with("FILE:")) {
@@ -128,7 +128,7 @@ TEST(CorpusTest, RealListingsConvertFaithfully) {
     GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
   }
   const fs::path scratch = fs::temp_directory_path() / "vadrimel_corpus_test.txt";
-  for (const fs::path &listing : listings) {
+  for (const fs::path& listing : listings) {
     SCOPED_TRACE(listing.filename().string());
     const std::string bytes = testing::read_file(listing.string());
     // The uncut run goes through the real files, as the program does.
@@ -136,7 +136,7 @@ TEST(CorpusTest, RealListingsConvertFaithfully) {
     ASSERT_EQ(convert_listing(settings, stdout), 0);
     const std::vector<std::string> uncut =
         split_records(testing::read_file(scratch.string()));
-    for (const std::string &record : uncut) {
+    for (const std::string& record : uncut) {
       EXPECT_LE(record.size(), record.starts_with("FILE:") ? 5U + 254U : 255U);
     }
     check_records_follow_pieces(expected_pieces(bytes), uncut);

@@ -32,7 +32,7 @@ struct Outcome {
 };
 
 /// Quotes any bytes but zero for the POSIX shell.
-std::string shell_quoted(const std::string &text) {
+std::string shell_quoted(const std::string& text) {
   std::string quoted = "'";
   for (const char byte : text) {
     quoted += byte == '\'' ? std::string("'\\''") : std::string(1, byte);
@@ -43,7 +43,7 @@ std::string shell_quoted(const std::string &text) {
 class EndToEndTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    const auto *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
     directory_ =
         fs::temp_directory_path() / (std::string("vadrimel_e2e_") + test->name());
     fs::remove_all(directory_);
@@ -58,9 +58,9 @@ protected:
   /// Runs the program with `arguments` in the test's own directory. The
   /// command goes through a script file, so arguments of any length and any
   /// bytes but zero arrive exactly as given.
-  static Outcome run(const std::vector<std::string> &arguments) {
+  static Outcome run(const std::vector<std::string>& arguments) {
     std::string command = shell_quoted(VADRIMEL_PROGRAM);
-    for (const std::string &argument : arguments) {
+    for (const std::string& argument : arguments) {
       command += ' ' + shell_quoted(argument);
     }
     write_file("run.sh", command + " >stdout.bin 2>stderr.bin\n");
@@ -77,11 +77,11 @@ protected:
 
   /// Runs the program and expects the given status and standard output, and
   /// nothing ever on standard error.
-  static void expect_run(const std::vector<std::string> &arguments, int status,
-                         const std::string &out) {
+  static void expect_run(const std::vector<std::string>& arguments, int status,
+                         const std::string& out) {
     const Outcome outcome = run(arguments);
     std::string shown;
-    for (const std::string &argument : arguments) {
+    for (const std::string& argument : arguments) {
       shown += printable(argument.substr(0, 60)) + ' ';
     }
     EXPECT_EQ(outcome.status, status) << shown;
@@ -89,7 +89,7 @@ protected:
     EXPECT_EQ(outcome.err, "") << shown;
   }
 
-  static void expect_file(const std::string &path, const std::string &bytes) {
+  static void expect_file(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(fs::exists(path)) << path;
     EXPECT_EQ(printable(read_file(path)), printable(bytes)) << path;
   }
@@ -119,7 +119,7 @@ TEST_F(EndToEndTest, ShortCommandLinesShowUsage) {
       {"-m80", "-x", "in.lst"},
   };
   write_file("in.lst", LISTING);
-  for (const auto &arguments : short_lines) {
+  for (const auto& arguments : short_lines) {
     expect_run(arguments, 1, USAGE);
   }
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
@@ -153,7 +153,7 @@ TEST_F(EndToEndTest, MaxLengthSettings) {
       {{"-m-1"}, UNCUT},                   // 255: the longest chunk already fits
       {{"-m99999999999999999999"}, UNCUT}, // low 8 bits: 255
   };
-  for (const auto &[options, expected] : cases) {
+  for (const auto& [options, expected] : cases) {
     std::vector<std::string> arguments = options;
     arguments.insert(arguments.end(), {"in.lst", "out.txt"});
     expect_run(arguments, 0, "");
@@ -194,7 +194,7 @@ TEST_F(EndToEndTest, EmptyAndLineFeedEndedInputs) {
       {"a", "a\r\n"},
       {std::string(255, 'z') + "\n", std::string(255, 'z') + "\r\n\r\n\r\n"},
   };
-  for (const auto &[input, expected] : cases) {
+  for (const auto& [input, expected] : cases) {
     write_file("in.lst", input);
     expect_run({"in.lst", "out.txt"}, 0, "");
     expect_file("out.txt", expected);
@@ -238,7 +238,7 @@ TEST_F(EndToEndTest, SameFileIsRefusedAndKept) {
   const std::vector<std::string> spellings = {"in.lst", "./in.lst", "hard.lst",
                                               "soft.lst",
                                               (fs::current_path() / "in.lst").string()};
-  for (const std::string &output : spellings) {
+  for (const std::string& output : spellings) {
     expect_run({"in.lst", output}, 1,
                "Fatal: input and output are the same file:" + output + "\n");
     expect_file("in.lst", LISTING);

@@ -69,7 +69,7 @@ const std::vector<CleanupCase> CLEANUP_CASES = {
 };
 
 TEST(RewriteLineTest, CleansChunksAndNamesNewPaths) {
-  for (const CleanupCase &test : CLEANUP_CASES) {
+  for (const CleanupCase& test : CLEANUP_CASES) {
     SourcePath source_path;
     if (!test.previous_path.empty()) {
       source_path.replace_if_different(test.previous_path);
@@ -92,7 +92,7 @@ TEST(RewriteLineTest, PathCarriesOverAndRepeatsOnlyAfterAChange) {
       {"d A:\\1", true}, {"    ", false},    {"e A:\\1", false},
   };
   SourcePath source_path;
-  for (const auto &[text, record_due] : steps) {
+  for (const auto& [text, record_due] : steps) {
     LineChunk chunk = make_chunk(text);
     EXPECT_EQ(rewrite_line(chunk, source_path, 0), record_due) << text;
   }
@@ -113,7 +113,7 @@ TEST(StripTrailingSpacesTest, KeepsSpacesOnlyText) {
       {"", ""},       {" ", " "},       {"a ", "a"},        {" a", " a"},
       {"a\t", "a\t"}, {"a \r", "a \r"}, {"x  y  ", "x  y"},
   };
-  for (const auto &[text, expected] : cases) {
+  for (const auto& [text, expected] : cases) {
     LineChunk chunk = make_chunk(text);
     strip_trailing_spaces(chunk);
     EXPECT_EQ(chunk.view(), expected) << printable(text);

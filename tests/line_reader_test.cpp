@@ -16,15 +16,15 @@ using testing::printable;
 struct Chunk {
   std::string text;
   int code;
-  bool operator==(const Chunk &) const = default;
+  bool operator==(const Chunk&) const = default;
 };
 
-std::ostream &operator<<(std::ostream &out, const Chunk &chunk) {
+std::ostream& operator<<(std::ostream& out, const Chunk& chunk) {
   return out << '{' << printable(chunk.text) << ", " << chunk.code << '}';
 }
 
 /// Every chunk up to and including the one with CHUNK_END_OF_FILE.
-std::vector<Chunk> all_chunks(MemorySource &source) {
+std::vector<Chunk> all_chunks(MemorySource& source) {
   InputStream input_stream(source);
   LineChunk line_buffer;
   std::vector<Chunk> chunks;
@@ -37,7 +37,7 @@ std::vector<Chunk> all_chunks(MemorySource &source) {
 }
 
 struct ReaderCase {
-  const char *name;
+  const char* name;
   std::string input;
   std::vector<Chunk> expected;
 };
@@ -95,7 +95,7 @@ const std::vector<ReaderCase> READER_CASES = {
 class ReaderTest : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(ReaderTest, ChunksAsExpected) {
-  for (const ReaderCase &test : READER_CASES) {
+  for (const ReaderCase& test : READER_CASES) {
     MemorySource source(test.input, GetParam());
     EXPECT_EQ(all_chunks(source), test.expected)
         << test.name << ", input " << printable(test.input);
@@ -104,7 +104,7 @@ TEST_P(ReaderTest, ChunksAsExpected) {
 
 INSTANTIATE_TEST_SUITE_P(ReadSizes, ReaderTest,
                          ::testing::Values(1, 2, 7, 256, 1U << 20U),
-                         [](const auto &info) {
+                         [](const auto& info) {
                            return "reads_of_" + std::to_string(info.param);
                          });
 

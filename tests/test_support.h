@@ -46,7 +46,7 @@ public:
       : bytes_(std::move(bytes)), largest_read_(largest_read),
         failing_read_(failing_read) {}
 
-  std::size_t read(char *buffer, std::size_t capacity) override {
+  std::size_t read(char* buffer, std::size_t capacity) override {
     ++reads_;
     if (reads_ == failing_read_ || failed_) {
       failed_ = true;
@@ -77,7 +77,7 @@ public:
   explicit MemorySink(int failing_write = 0, bool failing_close = false)
       : failing_write_(failing_write), failing_close_(failing_close) {}
 
-  bool write(const char *bytes, std::size_t size) override {
+  bool write(const char* bytes, std::size_t size) override {
     ++writes_;
     if (failing_write_ != 0 && writes_ >= failing_write_) {
       return false;
@@ -90,7 +90,7 @@ public:
     return !failing_close_;
   }
 
-  [[nodiscard]] const std::string &written() const { return written_; }
+  [[nodiscard]] const std::string& written() const { return written_; }
   [[nodiscard]] int writes() const { return writes_; }
   [[nodiscard]] int closes() const { return closes_; }
 
@@ -102,12 +102,12 @@ private:
   int closes_ = 0;
 };
 
-inline std::string read_file(const std::string &path) {
+inline std::string read_file(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-inline void write_file(const std::string &path, std::string_view bytes) {
+inline void write_file(const std::string& path, std::string_view bytes) {
   std::ofstream file(path, std::ios::binary);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
