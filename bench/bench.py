@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Times vadrimel against plain copies of the same listing, in one run.
+
+dd (read every byte into memory, write it back out) is the floor for any
+filter; cat is the floor for a small file. Runs alternate between the
+commands so that both see the same machine state, and the median is kept.
+Prints the ratios, vadrimel's throughput and its peak resident memory.
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def run(command, stdout=subprocess.DEVNULL):
+    """Wall time of one command, in seconds."""
+    start = time.perf_counter()
+    status = subprocess.run(command, stdout=stdout, check=False).returncode
+    elapsed = time.perf_counter() - start
+    if status != 0:
+        sys.exit("failed: " + " ".join(command))
+    return elapsed
+
+
+def peak_memory(command):
+    """Peak resident memory of one command in KiB, as /usr/bin/time tells it
+    (the child's own, not that of the Python process it was forked from)."""
+    result = subprocess.run(["/usr/bin/time", "-f", "%M"] + command,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                            text=True, check=True)
+    return int(result.stderr.split()[-1])
+
+
+def make_listing(path, size_mib):
+    if not os.path.exists(path) or os.path.getsize(path) != int(size_mib * 1024 * 1024):
+        subprocess.run([sys.executable, os.path.join(HERE, "make_listing.py"),
+                        str(size_mib), path], check=True)
+
+
+def compare(commands, runs):
+    """Median wall time of each named command."""
+    times = {name: [] for name in commands}
+    for _ in range(runs):
+        for name, (command, output) in commands.items():
+            with open(output or os.devnull, "wb") as out:
+                times[name].append(run(command, out))
+    return {name: statistics.median(t) for name, t in times.items()}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--program", default="build/vadrimel")
+    parser.add_argument("--size", type=float, default=256, help="large listing, MiB")
+    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--small-runs", type=int, default=41)
+    parser.add_argument("--dir", default=None, help="where the listings go")
+    args = parser.parse_args()
+    program = os.path.abspath(args.program)
+    work = args.dir or tempfile.mkdtemp(prefix="vadrimel_bench_")
+    os.makedirs(work, exist_ok=True)
+    big = os.path.join(work, "big.lst")
+    one_mib = os.path.join(work, "one_mib.lst")
+    small = os.path.join(work, "small.lst")
+    make_listing(big, args.size)
+    make_listing(one_mib, 1)
+    make_listing(small, 20 / 1024)
+    out = os.path.join(work, "out.txt")
+    copy = os.path.join(work, "copy")
+
+    big_times = compare({
+        "dd": (["dd", "if=" + big, "of=" + copy, "bs=1M", "status=none"], None),
+        "vadrimel": ([program, "-m80", big, out], None),
+    }, args.runs)
+    small_times = compare({
+        "cat": (["cat", small], copy),
+        "vadrimel": ([program, "-m80", small, out], None),
+    }, args.small_runs)
+    one_mib_memory = peak_memory([program, "-m80", one_mib, out])
+    big_memory = peak_memory([program, "-m80", big, out])
+
+    size_mb = os.path.getsize(big) / 1e6
+    print(f"machine: {os.cpu_count()} cores; listings in {work}")
+    print(f"{args.size:g} MiB listing, median of {args.runs} alternating runs:")
+    print(f"  dd bs=1M   {big_times['dd']:.3f} s")
+    print(f"  vadrimel   {big_times['vadrimel']:.3f} s  "
+          f"({size_mb / big_times['vadrimel']:.0f} MB/s)")
+    print(f"  ratio vadrimel / dd: {big_times['vadrimel'] / big_times['dd']:.2f}")
+    print(f"20 KB listing, median of {args.small_runs} alternating runs:")
+    print(f"  cat        {small_times['cat'] * 1000:.2f} ms")
+    print(f"  vadrimel   {small_times['vadrimel'] * 1000:.2f} ms")
+    print(f"  ratio vadrimel / cat: {small_times['vadrimel'] / small_times['cat']:.2f}")
+    print("peak resident memory of vadrimel:")
+    print(f"  1 MiB listing   {one_mib_memory} KiB")
+    print(f"  {args.size:g} MiB listing {big_memory} KiB"
+          f"  (difference {big_memory - one_mib_memory} KiB)")
+
+
+if __name__ == "__main__":
+    main()
