@@ -24,7 +24,7 @@ ConversionResult ConversionRun::convert() noexcept {
     if (rewrite_line(line_buffer_, source_path_, max_length_)) {
       output_stream_.write_source_path_record(source_path_.current_source_path());
     }
-    output_stream_.write_line_record(line_buffer_.view());
+    output_stream_.write_line_record(line_buffer_.text);
   }
   const bool written = output_stream_.finish();
   return {.read_failed = input_stream_.read_failed(), .write_failed = !written};

@@ -1,5 +1,6 @@
 #include "listing/line_cleanup.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -12,9 +13,10 @@ constexpr char SPACE = ' ';
 // Listing lines are padded with long runs of spaces, so the backward scans
 // look at eight bytes at a time.
 using Word = std::uint64_t;
-constexpr Word ONES = 0x0101010101010101U;
-constexpr Word HIGH_BITS = 0x8080808080808080U;
-constexpr Word SPACES = ONES * static_cast<unsigned char>(SPACE);
+constexpr std::size_t WORD_SIZE = sizeof(Word);
+constexpr Word LOW_BITS = 0x7F7F7F7F7F7F7F7FU;
+constexpr Word HIGH_BITS = ~LOW_BITS;
+constexpr Word SPACES = 0x2020202020202020U;
 
 Word load_word(const char* bytes) noexcept {
   Word word = 0;
@@ -22,34 +24,46 @@ Word load_word(const char* bytes) noexcept {
   return word;
 }
 
-/// True when any of the word's bytes is a space (exact, whatever the byte
-/// order: a false signal can only come from a byte next to a real one).
-bool holds_space(Word word) noexcept {
+/// The top bit of each byte set exactly where `word` has a space (no carry
+/// reaches a neighbouring byte, so no byte is flagged by mistake).
+Word space_bytes(Word word) noexcept {
   const Word zero_where_space = word ^ SPACES;
-  return ((zero_where_space - ONES) & ~zero_where_space & HIGH_BITS) != 0;
+  return ~(((zero_where_space & LOW_BITS) + LOW_BITS) | zero_where_space | LOW_BITS);
+}
+
+/// Offset, in memory order, of the last byte flagged in a non-zero `flags`.
+std::size_t last_flagged_byte(Word flags) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    return WORD_SIZE - 1 - static_cast<std::size_t>(std::countl_zero(flags)) / 8;
+  } else {
+    return WORD_SIZE - 1 - static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+  }
+}
+
+/// One past the last byte in text[0, end) that is (`want_space`) or is not a
+/// space; 0 when there is none.
+std::size_t find_last(std::string_view text, bool want_space) noexcept {
+  std::size_t end = text.size();
+  for (; end >= WORD_SIZE; end -= WORD_SIZE) {
+    const Word spaces = space_bytes(load_word(text.data() + end - WORD_SIZE));
+    const Word flags = want_space ? spaces : ~spaces & HIGH_BITS;
+    if (flags != 0) {
+      return end - WORD_SIZE + last_flagged_byte(flags) + 1;
+    }
+  }
+  for (; end > 0; --end) {
+    if ((text[end - 1] == SPACE) == want_space) {
+      return end;
+    }
+  }
+  return 0;
 }
 
 void end_text_at_zero_byte(LineChunk& chunk) noexcept {
-  const auto* zero =
-      static_cast<const char*>(std::memchr(chunk.text.data(), '\0', chunk.length));
-  if (zero != nullptr) {
-    chunk.length = static_cast<std::size_t>(zero - chunk.text.data());
+  if (chunk.holds_zero_byte) {
+    chunk.text = chunk.text.substr(0, chunk.text.find('\0'));
+    chunk.holds_zero_byte = false;
   }
-}
-
-/// Index of the last space in the chunk, or the chunk's length if none.
-std::size_t find_last_space(const LineChunk& chunk) noexcept {
-  std::size_t end = chunk.length;
-  while (end >= sizeof(Word) &&
-         !holds_space(load_word(chunk.text.data() + end - sizeof(Word)))) {
-    end -= sizeof(Word);
-  }
-  for (std::size_t index = end; index > 0; --index) {
-    if (chunk.text[index - 1] == SPACE) {
-      return index - 1;
-    }
-  }
-  return chunk.length;
 }
 
 bool looks_like_source_path(std::string_view text) noexcept {
@@ -60,21 +74,21 @@ bool looks_like_source_path(std::string_view text) noexcept {
 /// Only the text after the last space is considered: a path that itself holds
 /// a space is left on the line.
 bool take_off_source_path(LineChunk& chunk, SourcePath& source_path) noexcept {
-  const std::size_t space = find_last_space(chunk);
-  if (space == chunk.length) {
+  const std::size_t after_space_index = find_last(chunk.text, true);
+  if (after_space_index == 0) {
     return false;
   }
-  const std::string_view after_space = chunk.view().substr(space + 1);
+  const std::string_view after_space = chunk.text.substr(after_space_index);
   if (!looks_like_source_path(after_space)) {
     return false;
   }
-  chunk.length = space;
+  chunk.text = chunk.text.substr(0, after_space_index - 1);
   return source_path.replace_if_different(after_space);
 }
 
 void cut_to_max_length(LineChunk& chunk, std::uint8_t max_length) noexcept {
-  if (max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT && chunk.length > max_length) {
-    chunk.length = max_length;
+  if (max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT) {
+    chunk.text = chunk.text.substr(0, max_length);
   }
 }
 
@@ -90,16 +104,9 @@ bool SourcePath::replace_if_different(std::string_view path) noexcept {
 }
 
 void strip_trailing_spaces(LineChunk& chunk) noexcept {
-  std::size_t kept = chunk.length;
-  while (kept >= sizeof(Word) &&
-         load_word(chunk.text.data() + kept - sizeof(Word)) == SPACES) {
-    kept -= sizeof(Word);
-  }
-  while (kept > 0 && chunk.text[kept - 1] == SPACE) {
-    --kept;
-  }
+  const std::size_t kept = find_last(chunk.text, false);
   if (kept > 0) {
-    chunk.length = kept;
+    chunk.text = chunk.text.substr(0, kept);
   }
 }
 

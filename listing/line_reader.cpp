@@ -7,17 +7,22 @@ namespace vadrimel {
 
 namespace {
 
-/// Appends `size` bytes to the chunk, leaving out every CR.
-void append_without_cr(LineChunk& chunk, const char* bytes, std::size_t size) {
-  const char* const end = bytes + size;
-  while (bytes != end) {
-    const auto* cr = static_cast<const char*>(
-        std::memchr(bytes, '\r', static_cast<std::size_t>(end - bytes)));
-    const char* const stop = cr != nullptr ? cr : end;
-    const auto run = static_cast<std::size_t>(stop - bytes);
-    std::memcpy(chunk.text.data() + chunk.length, bytes, run);
-    chunk.length += run;
-    bytes = cr != nullptr ? cr + 1 : end;
+const char* find(std::string_view text, char byte) noexcept {
+  return static_cast<const char*>(std::memchr(text.data(), byte, text.size()));
+}
+
+std::size_t offset(std::string_view text, const char* at) noexcept {
+  return static_cast<std::size_t>(at - text.data());
+}
+
+/// Appends `bytes` to the chunk's storage, leaving out every CR.
+void append_without_cr(LineChunk& chunk, std::size_t& length, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const char* const cr = find(bytes, '\r');
+    const std::size_t run = cr != nullptr ? offset(bytes, cr) : bytes.size();
+    std::memcpy(chunk.storage.data() + length, bytes.data(), run);
+    length += run;
+    bytes.remove_prefix(cr != nullptr ? run + 1 : run);
   }
 }
 
@@ -36,33 +41,83 @@ bool InputStream::fill_if_empty() noexcept {
     ended_ = true;
     read_failed_ = source_->failed();
   }
+  // One search of the whole block spares every chunk a search of its own.
+  const char* const zero = find({buffer_.data(), filled_}, '\0');
+  next_zero_byte_ = zero != nullptr ? offset({buffer_.data(), filled_}, zero) : filled_;
   return filled_ != 0;
 }
 
+void InputStream::consume(std::size_t size, LineChunk& chunk) noexcept {
+  position_ += size;
+  if (next_zero_byte_ < position_) {
+    chunk.holds_zero_byte = true;
+    const std::string_view rest{buffer_.data() + position_, filled_ - position_};
+    const char* const zero = find(rest, '\0');
+    next_zero_byte_ = zero != nullptr ? position_ + offset(rest, zero) : filled_;
+  }
+}
+
+namespace {
+
+/// The common case, handled without copying: the chunk lies whole in the
+/// buffer and holds no CR but one right before its line feed. Returns
+/// CHUNK_END_OF_FILE, which this path never delivers, when it cannot serve.
+int fetch_chunk_in_place(LineChunk& line_buffer, std::string_view unread,
+                         std::size_t& consumed) noexcept {
+  const std::string_view window = unread.substr(0, MAX_CHUNK_LENGTH);
+  const char* const line_feed = find(window, '\n');
+  if (line_feed == nullptr && window.size() < MAX_CHUNK_LENGTH) {
+    return CHUNK_END_OF_FILE; // the chunk goes on in the next block
+  }
+  std::string_view text =
+      window.substr(0, line_feed != nullptr ? offset(window, line_feed) : window.size());
+  const char* const cr = find(text, '\r');
+  if (cr != nullptr && (line_feed == nullptr || cr != line_feed - 1)) {
+    return CHUNK_END_OF_FILE;
+  }
+  consumed = text.size() + (line_feed != nullptr ? 1 : 0);
+  if (cr != nullptr) {
+    text.remove_suffix(1);
+  }
+  line_buffer.text = text;
+  return line_feed != nullptr ? CHUNK_LINE_END : CHUNK_SPLIT;
+}
+
+} // namespace
+
 int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
-  line_buffer.length = 0;
-  while (input_stream.fill_if_empty()) {
+  line_buffer.holds_zero_byte = false;
+  line_buffer.text = {};
+  if (!input_stream.fill_if_empty()) {
+    return CHUNK_END_OF_FILE;
+  }
+  std::size_t consumed = 0;
+  const int result = fetch_chunk_in_place(line_buffer, input_stream.unread(), consumed);
+  if (result != CHUNK_END_OF_FILE) {
+    input_stream.consume(consumed, line_buffer);
+    return result;
+  }
+  // Gather the chunk into storage, across as many blocks as it takes.
+  std::size_t length = 0;
+  do {
     // Look no further than the chunk can still take: CRs only make the
     // stored text shorter, so a line feed beyond this window could not end
     // this chunk anyway, and the bytes after it must stay unread.
-    const char* const window = input_stream.buffer_.data() + input_stream.position_;
-    const std::size_t room = MAX_CHUNK_LENGTH - line_buffer.length;
-    const std::size_t window_size =
-        std::min(room, input_stream.filled_ - input_stream.position_);
-    const auto* line_feed =
-        static_cast<const char*>(std::memchr(window, '\n', window_size));
+    const std::string_view window =
+        input_stream.unread().substr(0, MAX_CHUNK_LENGTH - length);
+    const char* const line_feed = find(window, '\n');
     const std::size_t text_size =
-        line_feed != nullptr ? static_cast<std::size_t>(line_feed - window) : window_size;
-    append_without_cr(line_buffer, window, text_size);
-    input_stream.position_ += text_size;
+        line_feed != nullptr ? offset(window, line_feed) : window.size();
+    append_without_cr(line_buffer, length, window.substr(0, text_size));
+    input_stream.consume(text_size + (line_feed != nullptr ? 1 : 0), line_buffer);
+    line_buffer.text = {line_buffer.storage.data(), length};
     if (line_feed != nullptr) {
-      ++input_stream.position_;
       return CHUNK_LINE_END;
     }
-    if (line_buffer.length == MAX_CHUNK_LENGTH) {
+    if (length == MAX_CHUNK_LENGTH) {
       return CHUNK_SPLIT;
     }
-  }
+  } while (input_stream.fill_if_empty());
   return CHUNK_END_OF_FILE;
 }
 

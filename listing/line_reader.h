@@ -20,13 +20,16 @@ inline constexpr int CHUNK_END_OF_FILE = -1;
 /// The most characters one chunk holds.
 inline constexpr std::size_t MAX_CHUNK_LENGTH = 255;
 
-/// One chunk of a listing line, without its line end. Its bytes are exactly
-/// those read (zero bytes included) except that every CR is dropped.
+/// One chunk of a listing line, without its line end: the bytes exactly as
+/// read (zero bytes included) except that every CR is dropped. Most chunks
+/// are shown in place in the input buffer; the others are gathered into
+/// `storage`. Either way `text` is valid until the next chunk is fetched.
 struct LineChunk {
-  std::array<char, MAX_CHUNK_LENGTH + 1> text{};
-  std::size_t length = 0;
-
-  [[nodiscard]] std::string_view view() const noexcept { return {text.data(), length}; }
+  std::string_view text;
+  /// True when `text` holds a zero byte; finding one is left to those who
+  /// need it, since real listings never have any.
+  bool holds_zero_byte = false;
+  std::array<char, MAX_CHUNK_LENGTH> storage{};
 };
 
 /// The listing input: a fixed buffer over a byte source. Chunks are cut out of
@@ -47,11 +50,18 @@ private:
 
   /// Makes sure unread bytes are buffered; false at the end of the input.
   bool fill_if_empty() noexcept;
+  [[nodiscard]] std::string_view unread() const noexcept {
+    return {buffer_.data() + position_, filled_ - position_};
+  }
+  /// Moves past `size` unread bytes, noting in `chunk` any zero byte among them.
+  void consume(std::size_t size, LineChunk& chunk) noexcept;
 
   ByteSource* source_;
   std::array<char, BUFFER_SIZE> buffer_{};
   std::size_t position_ = 0;
   std::size_t filled_ = 0;
+  /// Where the next zero byte stands in the buffer; `filled_` when none does.
+  std::size_t next_zero_byte_ = 0;
   bool ended_ = false;
   bool read_failed_ = false;
 };

@@ -13,11 +13,11 @@ namespace {
 
 using testing::printable;
 
-LineChunk make_chunk(std::string_view text) {
-  LineChunk chunk;
-  std::memcpy(chunk.text.data(), text.data(), text.size());
-  chunk.length = text.size();
-  return chunk;
+/// Sets the chunk up as the reader would deliver `text`.
+void fill_chunk(LineChunk& chunk, std::string_view text) {
+  std::memcpy(chunk.storage.data(), text.data(), text.size());
+  chunk.text = {chunk.storage.data(), text.size()};
+  chunk.holds_zero_byte = text.find('\0') != std::string_view::npos;
 }
 
 struct CleanupCase {
@@ -74,11 +74,12 @@ TEST(RewriteLineTest, CleansChunksAndNamesNewPaths) {
     if (!test.previous_path.empty()) {
       source_path.replace_if_different(test.previous_path);
     }
-    LineChunk chunk = make_chunk(test.chunk);
+    LineChunk chunk;
+    fill_chunk(chunk, test.chunk);
     const bool record_due = rewrite_line(chunk, source_path, test.max_length);
     const std::string where = "chunk " + printable(test.chunk) + ", max_length " +
                               std::to_string(test.max_length);
-    EXPECT_EQ(printable(chunk.view()), printable(test.expected_line)) << where;
+    EXPECT_EQ(printable(chunk.text), printable(test.expected_line)) << where;
     EXPECT_EQ(record_due, !test.expected_record.empty()) << where;
     if (record_due) {
       EXPECT_EQ(source_path.current_source_path(), test.expected_record) << where;
@@ -93,7 +94,8 @@ TEST(RewriteLineTest, PathCarriesOverAndRepeatsOnlyAfterAChange) {
   };
   SourcePath source_path;
   for (const auto& [text, record_due] : steps) {
-    LineChunk chunk = make_chunk(text);
+    LineChunk chunk;
+    fill_chunk(chunk, text);
     EXPECT_EQ(rewrite_line(chunk, source_path, 0), record_due) << text;
   }
   EXPECT_EQ(source_path.current_source_path(), "A:\\1");
@@ -101,11 +103,12 @@ TEST(RewriteLineTest, PathCarriesOverAndRepeatsOnlyAfterAChange) {
 
 TEST(RewriteLineTest, PathAsLongAsAChunkAllows) {
   const std::string path = "Z:" + std::string(252, 'p');
-  LineChunk chunk = make_chunk(" " + path);
+  LineChunk chunk;
+  fill_chunk(chunk, " " + path);
   SourcePath source_path;
   EXPECT_TRUE(rewrite_line(chunk, source_path, 80));
   EXPECT_EQ(source_path.current_source_path(), path);
-  EXPECT_EQ(chunk.length, 0U);
+  EXPECT_EQ(chunk.text, "");
 }
 
 TEST(StripTrailingSpacesTest, KeepsSpacesOnlyText) {
@@ -114,9 +117,10 @@ TEST(StripTrailingSpacesTest, KeepsSpacesOnlyText) {
       {"a\t", "a\t"}, {"a \r", "a \r"}, {"x  y  ", "x  y"},
   };
   for (const auto& [text, expected] : cases) {
-    LineChunk chunk = make_chunk(text);
+    LineChunk chunk;
+    fill_chunk(chunk, text);
     strip_trailing_spaces(chunk);
-    EXPECT_EQ(chunk.view(), expected) << printable(text);
+    EXPECT_EQ(chunk.text, expected) << printable(text);
   }
 }
 

@@ -31,7 +31,10 @@ std::vector<Chunk> all_chunks(MemorySource& source) {
   int code = CHUNK_LINE_END;
   while (code != CHUNK_END_OF_FILE) {
     code = fetch_line_chunk(line_buffer, input_stream);
-    chunks.push_back({std::string(line_buffer.view()), code});
+    chunks.push_back({std::string(line_buffer.text), code});
+    EXPECT_EQ(line_buffer.holds_zero_byte,
+              line_buffer.text.find('\0') != std::string_view::npos)
+        << printable(line_buffer.text);
   }
   return chunks;
 }
@@ -52,6 +55,15 @@ const std::vector<ReaderCase> READER_CASES = {
     {"bare LF line end", "ABC\n", {{"ABC", CHUNK_LINE_END}, {"", CHUNK_END_OF_FILE}}},
     {"last line without LF", "A\nB", {{"A", CHUNK_LINE_END}, {"B", CHUNK_END_OF_FILE}}},
     {"CR inside a line", "A\rB\n", {{"AB", CHUNK_LINE_END}, {"", CHUNK_END_OF_FILE}}},
+    {"CRs before a line feed",
+     "AB\r\r\n\r\n",
+     {{"AB", CHUNK_LINE_END}, {"", CHUNK_LINE_END}, {"", CHUNK_END_OF_FILE}}},
+    {"254 characters, CR, LF",
+     std::string(254, 'a') + "\r\nb",
+     {{std::string(254, 'a'), CHUNK_LINE_END}, {"b", CHUNK_END_OF_FILE}}},
+    {"255 characters, CR, LF",
+     A255 + "\r\nb",
+     {{A255, CHUNK_SPLIT}, {"", CHUNK_LINE_END}, {"b", CHUNK_END_OF_FILE}}},
     {"LF CR order", "A\n\rB", {{"A", CHUNK_LINE_END}, {"B", CHUNK_END_OF_FILE}}},
     {"empty lines",
      "\n\r\n\n",
@@ -113,6 +125,9 @@ TEST(ReaderTest, LongInputCrossesManyBufferRefills) {
   std::vector<Chunk> expected;
   for (int line = 0; line < 20000; ++line) {
     std::string text = std::to_string(line) + std::string(line % 300, 'x');
+    if (line % 7 == 0) {
+      text[text.size() / 2] = '\0';
+    }
     input += text + (line % 3 == 0 ? "\r\n" : "\n");
     for (; text.size() >= MAX_CHUNK_LENGTH; text.erase(0, MAX_CHUNK_LENGTH)) {
       expected.push_back({text.substr(0, MAX_CHUNK_LENGTH), CHUNK_SPLIT});
@@ -147,7 +162,7 @@ TEST(ReaderTest, FailedSourceIsReported) {
   InputStream input_stream(source);
   LineChunk line_buffer;
   EXPECT_EQ(fetch_line_chunk(line_buffer, input_stream), CHUNK_END_OF_FILE);
-  EXPECT_EQ(line_buffer.length, 0U);
+  EXPECT_EQ(line_buffer.text, "");
   EXPECT_TRUE(input_stream.read_failed());
 }
 
