@@ -1,0 +1,123 @@
+// Micro-benchmarks of the conversion's steps on a synthetic listing held in
+// memory. The plain memchr walk over the same lines is the reference: the
+// least any reader has to do to find the line ends.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "driver/conversion_run.h"
+
+namespace vadrimel {
+namespace {
+
+/// The listing straight from memory, without a copy per run.
+class ViewSource final : public ByteSource {
+public:
+  explicit ViewSource(std::string_view bytes) : bytes_(bytes) {}
+  std::size_t read(char* buffer, std::size_t capacity) override {
+    const std::size_t count = std::min(capacity, bytes_.size());
+    std::memcpy(buffer, bytes_.data(), count);
+    bytes_.remove_prefix(count);
+    return count;
+  }
+  [[nodiscard]] bool failed() const override { return false; }
+
+private:
+  std::string_view bytes_;
+};
+
+/// Counts what it is given, so that only the conversion is measured.
+class CountingSink final : public ByteSink {
+public:
+  bool write(const char* /*bytes*/, std::size_t size) override {
+    written_ += size;
+    return true;
+  }
+  bool close() override { return written_ != 0; }
+
+private:
+  std::size_t written_ = 0;
+};
+
+/// Listing lines of the usual shape: columns padded to a path at column 124,
+/// every seventh line without a path, CR LF line ends.
+const std::string& listing() {
+  static const std::string text = [] {
+    std::string lines;
+    for (int line = 0; lines.size() < (std::size_t{8} << 20U); ++line) {
+      std::string row = "00" + std::to_string(1000 + line % 9000) +
+                        "   0e01     MOVLW     0x1, ACCESS    \tmovlw\t0x01 ; step " +
+                        std::to_string(line);
+      row.resize(124, ' ');
+      if (line % 7 != 0) {
+        row += "C:\\work\\proj\\src\\file" + std::to_string(line / 40) + ".asm";
+      }
+      lines += row + "\r\n";
+    }
+    return lines;
+  }();
+  return text;
+}
+
+void BM_MemchrLines(benchmark::State& state) {
+  const std::string& text = listing();
+  for (auto _ : state) {
+    std::size_t lines = 0;
+    for (const char* at = text.data(); at != nullptr; ++lines) {
+      at = static_cast<const char*>(std::memchr(
+          at, '\n', static_cast<std::size_t>(text.data() + text.size() - at)));
+      at = at != nullptr ? at + 1 : nullptr;
+    }
+    benchmark::DoNotOptimize(lines);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_MemchrLines);
+
+void BM_FetchLineChunk(benchmark::State& state) {
+  const std::string& text = listing();
+  for (auto _ : state) {
+    ViewSource source(text);
+    auto input_stream = std::make_unique<InputStream>(source);
+    LineChunk line_buffer;
+    while (fetch_line_chunk(line_buffer, *input_stream) != CHUNK_END_OF_FILE) {
+      benchmark::DoNotOptimize(line_buffer.text.data());
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_FetchLineChunk);
+
+void BM_ConvertStream(benchmark::State& state) {
+  const std::string& text = listing();
+  for (auto _ : state) {
+    ViewSource source(text);
+    CountingSink sink;
+    benchmark::DoNotOptimize(convert_stream(source, sink, 80));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ConvertStream);
+
+void BM_RewriteLine(benchmark::State& state) {
+  const std::string& text = listing();
+  const std::string row = text.substr(0, text.find('\r'));
+  LineChunk chunk;
+  SourcePath source_path;
+  std::memcpy(chunk.storage.data(), row.data(), row.size());
+  for (auto _ : state) {
+    chunk.text = {chunk.storage.data(), row.size()};
+    benchmark::DoNotOptimize(rewrite_line(chunk, source_path, 80));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * row.size()));
+}
+BENCHMARK(BM_RewriteLine);
+
+} // namespace
+} // namespace vadrimel
+
+BENCHMARK_MAIN();
