@@ -50,8 +50,15 @@ int convert_listing(const Settings& settings, std::FILE* messages) {
   if (!output_stream.create(settings.output_path)) {
     return report_fatal(messages, "can't create file", settings.output_path);
   }
+  return convert_and_report(input_stream, output_stream, settings, messages);
+}
+
+int convert_and_report(ByteSource& input_stream, ByteSink& output_stream,
+                       const Settings& settings, std::FILE* messages) {
   const ConversionResult result =
       convert_stream(input_stream, output_stream, settings.max_length);
+  // A failed write makes the whole output suspect, so it is the one named
+  // when both went wrong.
   if (result.write_failed) {
     return report_fatal(messages, "can't write file", settings.output_path);
   }

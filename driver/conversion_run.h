@@ -48,6 +48,11 @@ ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
 /// saying why has been written to `messages`.
 int convert_listing(const Settings& settings, std::FILE* messages);
 
+/// Converts an opened input into a created output and reports the outcome as
+/// `convert_listing` does; the streams are named by `settings`.
+int convert_and_report(ByteSource& input_stream, ByteSink& output_stream,
+                       const Settings& settings, std::FILE* messages);
+
 /// The whole program: `arguments` as main receives them, the program's name
 /// first. Returns the exit status. Usage text and fatal messages go to
 /// `messages`, which is standard output in the program.

@@ -39,6 +39,11 @@ void OutputStream::make_room(std::size_t size) noexcept {
 }
 
 void OutputStream::append(std::string_view bytes) noexcept {
+  // An empty chunk's text may have no storage at all, and memcpy must not be
+  // handed a null pointer even to copy nothing.
+  if (bytes.empty()) {
+    return;
+  }
   std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
 }

@@ -77,31 +77,50 @@ std::string large_listing() {
   return listing;
 }
 
-struct WriteFault {
+/// What `convert_and_report` printed, and its status.
+std::pair<std::string, int> report(ByteSource& source, ByteSink& sink) {
+  std::FILE* messages = std::tmpfile();
+  const Settings settings{80, "in.lst", "out.txt"};
+  const int status = convert_and_report(source, sink, settings, messages);
+  std::string printed(static_cast<std::size_t>(std::ftell(messages)), '\0');
+  std::rewind(messages);
+  printed.resize(std::fread(printed.data(), 1, printed.size(), messages));
+  static_cast<void>(std::fclose(messages));
+  return {printed, status};
+}
+
+struct Fault {
   const char* name;
+  int failing_read;
   int failing_write;
   bool failing_close;
+  const char* message;
 };
 
-TEST(ConvertStreamTest, EveryWriteFaultIsReported) {
+TEST(ConvertAndReportTest, EveryFaultGivesOneMessageAndFailure) {
   const std::string listing = large_listing();
-  MemorySource clean_source(listing);
+  MemorySource clean_source(listing, 64U * 1024U);
   MemorySink clean_sink;
-  ASSERT_FALSE(convert_stream(clean_source, clean_sink, 80).write_failed);
+  ASSERT_EQ(report(clean_source, clean_sink), std::make_pair(std::string(), 0));
   const int writes = clean_sink.writes();
+  const int reads = clean_source.reads();
   ASSERT_GE(writes, 3);
-  const std::vector<WriteFault> faults = {
-      {"first write", 1, false},
-      {"a write in the middle", writes / 2 + 1, false},
-      {"the last write, at the final flush", writes, false},
-      {"the close", 0, true},
+  const char* const cant_write = "Fatal: can't write file:out.txt\n";
+  const char* const cant_read = "Fatal: can't read file:in.lst\n";
+  const std::vector<Fault> faults = {
+      {"first write", 0, 1, false, cant_write},
+      {"a write in the middle", 0, writes / 2 + 1, false, cant_write},
+      {"the last write, at the final flush", 0, writes, false, cant_write},
+      {"the close", 0, 0, true, cant_write},
+      {"the first read", 1, 0, false, cant_read},
+      {"a read part-way", reads / 2, 0, false, cant_read},
+      {"a read, then the close", reads / 2, 0, true, cant_write},
   };
-  for (const WriteFault& fault : faults) {
-    MemorySource source(listing);
+  for (const Fault& fault : faults) {
+    MemorySource source(listing, 64U * 1024U, fault.failing_read);
     MemorySink sink(fault.failing_write, fault.failing_close);
-    const ConversionResult result = convert_stream(source, sink, 80);
-    EXPECT_TRUE(result.write_failed) << fault.name;
-    EXPECT_FALSE(result.read_failed) << fault.name;
+    EXPECT_EQ(report(source, sink), std::make_pair(std::string(fault.message), 1))
+        << fault.name;
     EXPECT_EQ(sink.closes(), 1) << fault.name;
   }
 }

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -83,16 +83,17 @@ bool only_spaces(std::string_view text) {
 /// is the piece without its path and trailing spaces.
 void check_records_follow_pieces(const std::vector<std::string>& pieces,
                                  const std::vector<std::string>& records) {
-  static const std::regex path_at_end("(.*) ([A-Z]:[^ ]*)");
   std::string current_path;
   std::size_t next = 0;
   for (const std::string& piece : pieces) {
-    std::smatch match;
     std::string text = piece;
-    if (std::regex_match(piece, match, path_at_end)) {
-      text = match[1];
-      if (match[2] != current_path) {
-        current_path = match[2];
+    const std::size_t space = piece.rfind(' ');
+    const std::string path = space == std::string::npos ? "" : piece.substr(space + 1);
+    if (path.size() >= 2 && std::isupper(static_cast<unsigned char>(path[0])) != 0 &&
+        path[1] == ':') {
+      text.resize(space);
+      if (path != current_path) {
+        current_path = path;
         ASSERT_LT(next, records.size());
         ASSERT_EQ(records[next++], "FILE:" + current_path) << printable(piece);
       }

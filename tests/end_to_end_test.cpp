@@ -59,7 +59,10 @@ protected:
   /// command goes through a script file, so arguments of any length and any
   /// bytes but zero arrive exactly as given.
   static Outcome run(const std::vector<std::string>& arguments) {
-    std::string command = shell_quoted(VADRIMEL_PROGRAM);
+    // A checker such as valgrind may be put in front of the program.
+    const char* const wrapper = std::getenv("VADRIMEL_TEST_WRAPPER");
+    std::string command = (wrapper != nullptr ? std::string(wrapper) + ' ' : "") +
+                          shell_quoted(VADRIMEL_PROGRAM);
     for (const std::string& argument : arguments) {
       command += ' ' + shell_quoted(argument);
     }
@@ -150,8 +153,13 @@ TEST_F(EndToEndTest, MaxLengthSettings) {
       {{"-m256"}, UNCUT},
       {{"-M40"}, UNCUT},
       {{"-x", "-"}, UNCUT},
-      {{"-m-1"}, UNCUT},                   // 255: the longest chunk already fits
-      {{"-m99999999999999999999"}, UNCUT}, // low 8 bits: 255
+      {{"-m-1"}, UNCUT},                       // 255: the longest chunk already fits
+      {{"-m99999999999999999999"}, UNCUT},     // low 8 bits: 255
+      {{"-m2147483647"}, UNCUT},               // the largest int: 255
+      {{"-m2147483688"}, CUT_AT_40},           // 2^31 + 40
+      {{"-m-2147483608"}, CUT_AT_40},          // -2^31 + 40
+      {{"-m9223372036854775848"}, CUT_AT_40},  // 2^63 + 40
+      {{"-m18446744073709551656"}, CUT_AT_40}, // 2^64 + 40
   };
   for (const auto& [options, expected] : cases) {
     std::vector<std::string> arguments = options;

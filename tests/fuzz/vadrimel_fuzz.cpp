@@ -1,0 +1,113 @@
+// Feeds arbitrary bytes through the real conversion run and the command-line
+// reading, and checks what must hold of any output. The first byte is the
+// "-m" setting; the rest is the listing. The same bytes, cut at zero bytes,
+// are also read as a command line.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/conversion_run.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using vadrimel::testing::MemorySink;
+using vadrimel::testing::MemorySource;
+
+void require(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+constexpr std::string_view PATH_PREFIX = "FILE:";
+
+/// Checks the records of one conversion. The listing holds no 'F', so every
+/// record that starts with "FILE:" is a source path record.
+void check_records(std::string_view output, std::uint8_t max_length) {
+  require(output.ends_with("\r\n"));
+  std::string_view previous_path;
+  bool path_record_before = false;
+  while (!output.empty()) {
+    const std::size_t end = output.find("\r\n");
+    require(end != std::string_view::npos);
+    const std::string_view record = output.substr(0, end);
+    output.remove_prefix(end + 2);
+    require(record.find_first_of("\r\n") == std::string_view::npos);
+    if (record.starts_with(PATH_PREFIX)) {
+      const std::string_view path = record.substr(PATH_PREFIX.size());
+      require(!path_record_before && path != previous_path && path.size() <= 254);
+      previous_path = path;
+      path_record_before = true;
+      continue;
+    }
+    require(record.size() <= 255);
+    require(max_length <= 31 || record.size() <= max_length);
+    path_record_before = false;
+  }
+  require(!path_record_before); // a path record always has its line after it
+}
+
+std::string convert(const std::string& listing, std::uint8_t max_length,
+                    std::size_t largest_read) {
+  MemorySource source(listing, largest_read);
+  MemorySink sink;
+  const vadrimel::ConversionResult result =
+      vadrimel::convert_stream(source, sink, max_length);
+  require(!result.read_failed && !result.write_failed);
+  return sink.written();
+}
+
+void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
+  const std::uint8_t max_length = size > 0 ? data[0] : 0;
+  std::string listing(reinterpret_cast<const char*>(data), size);
+  listing.erase(0, size > 0 ? 1 : 0);
+  for (char& byte : listing) {
+    byte = byte == 'F' ? 'f' : byte;
+  }
+  const std::string output = convert(listing, max_length, 1U << 20U);
+  check_records(output, max_length);
+  // However the input arrives, the output is the same.
+  require(convert(listing, max_length, 1 + max_length % 7) == output);
+}
+
+void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
+  std::vector<std::string> words = {"vadrimel"};
+  std::string word;
+  for (std::size_t index = 0; index < size; ++index) {
+    if (data[index] == 0) {
+      words.push_back(word);
+      word.clear();
+    } else {
+      word += static_cast<char>(data[index]);
+    }
+  }
+  words.push_back(word);
+  std::vector<const char*> arguments;
+  for (const std::string& each : words) {
+    arguments.push_back(each.c_str());
+  }
+  const std::optional<vadrimel::Settings> settings =
+      vadrimel::read_command_line(arguments);
+  if (settings) {
+    // The file names are two arguments, given in order and whole.
+    bool found = false;
+    for (std::size_t index = 1; index + 1 < words.size() && !found; ++index) {
+      found = words[index] == settings->input_path &&
+              words[index + 1] == settings->output_path;
+    }
+    require(found);
+  }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  fuzz_conversion(data, size);
+  fuzz_command_line(data, size);
+  return 0;
+}
