@@ -3,6 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace vadrimel {
 
 namespace {
@@ -79,6 +84,12 @@ bool FileSink::close() {
   const bool flushed = std::fflush(file) == 0;
   const bool closed = std::fclose(file) == 0;
   return flushed && closed;
+}
+
+void use_binary_standard_output() {
+#ifdef _WIN32
+  static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+#endif
 }
 
 bool names_same_regular_file(const std::string& input_path,

@@ -41,6 +41,10 @@ private:
   std::FILE* file_ = nullptr;
 };
 
+/// Makes standard output write bytes as given, so that messages end in LF on
+/// every system, as they do on Linux, and scripts see the same bytes.
+void use_binary_standard_output();
+
 /// True when both paths name one existing regular file, by whatever spelling
 /// or link. Devices and anything that does not exist yet are never the same.
 bool names_same_regular_file(const std::string& input_path,

@@ -112,15 +112,9 @@ TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
 }
 
 TEST(ShowUsageTest, ExactTextAndFailureStatus) {
-  std::FILE* messages = std::tmpfile();
-  ASSERT_NE(messages, nullptr);
-  EXPECT_EQ(show_usage(messages), 1);
-  std::rewind(messages);
-  std::string shown;
-  for (int c = std::fgetc(messages); c != EOF; c = std::fgetc(messages)) {
-    shown += static_cast<char>(c);
-  }
-  static_cast<void>(std::fclose(messages));
+  const testing::CapturedMessages messages;
+  EXPECT_EQ(show_usage(messages.file()), 1);
+  const std::string shown = messages.text();
   EXPECT_EQ(shown, " ===== MPLINK .LST format converter =====\nUsage:\n"
                    "$ vadrimel [-m80] infile.lst outfile.txt\n\nOption:\n"
                    "  -m<MAXLENGTH>   set line max length\n\n");

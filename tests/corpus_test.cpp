@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -128,7 +129,9 @@ TEST(CorpusTest, RealListingsConvertFaithfully) {
   if (listings.empty()) {
     GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
   }
-  const fs::path scratch = fs::temp_directory_path() / "vadrimel_corpus_test.txt";
+  const fs::path scratch =
+      fs::temp_directory_path() /
+      ("vadrimel_corpus_test_" + std::to_string(std::random_device{}()) + ".txt");
   for (const fs::path& listing : listings) {
     SCOPED_TRACE(listing.filename().string());
     const std::string bytes = testing::read_file(listing.string());

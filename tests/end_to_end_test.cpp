@@ -4,10 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <sys/stat.h>
+#else
 #include <sys/wait.h>
+#endif
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -31,6 +40,65 @@ struct Outcome {
   std::string err;
 };
 
+#ifdef _WIN32
+
+constexpr bool ON_WINDOWS = true;
+constexpr const char* NULL_DEVICE = "NUL";
+
+/// Quotes an argument so that the C runtime's command-line parsing gives it
+/// back unchanged: backslashes count only in front of a double quote.
+std::string command_line_quoted(const std::string& text) {
+  std::string quoted = "\"";
+  std::size_t backslashes = 0;
+  for (const char byte : text) {
+    if (byte == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(byte == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+    backslashes = 0;
+    quoted += byte;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+/// Runs the program with its standard output and error in the named files;
+/// returns its exit status.
+int start_program(const std::vector<std::string>& arguments, const char* out,
+                  const char* err) {
+  std::vector<std::string> quoted = {command_line_quoted(VADRIMEL_PROGRAM)};
+  for (const std::string& argument : arguments) {
+    quoted.push_back(command_line_quoted(argument));
+  }
+  std::vector<const char*> argv;
+  for (const std::string& each : quoted) {
+    argv.push_back(each.c_str());
+  }
+  argv.push_back(nullptr);
+  static_cast<void>(std::fflush(stdout));
+  static_cast<void>(std::fflush(stderr));
+  const int saved_out = _dup(1);
+  const int saved_err = _dup(2);
+  const int flags = _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY;
+  const int out_file = _open(out, flags, _S_IREAD | _S_IWRITE);
+  const int err_file = _open(err, flags, _S_IREAD | _S_IWRITE);
+  _dup2(out_file, 1);
+  _dup2(err_file, 2);
+  const auto status = _spawnv(_P_WAIT, VADRIMEL_PROGRAM, argv.data());
+  _dup2(saved_out, 1);
+  _dup2(saved_err, 2);
+  for (const int file : {out_file, err_file, saved_out, saved_err}) {
+    _close(file);
+  }
+  return static_cast<int>(status);
+}
+
+#else
+
+constexpr bool ON_WINDOWS = false;
+constexpr const char* NULL_DEVICE = "/dev/null";
+
 /// Quotes any bytes but zero for the POSIX shell.
 std::string shell_quoted(const std::string& text) {
   std::string quoted = "'";
@@ -40,12 +108,34 @@ std::string shell_quoted(const std::string& text) {
   return quoted + "'";
 }
 
+/// Runs the program with its standard output and error in the named files;
+/// returns its exit status. The command goes through a script file, so
+/// arguments of any length and any bytes but zero arrive exactly as given.
+int start_program(const std::vector<std::string>& arguments, const char* out,
+                  const char* err) {
+  // A checker such as valgrind may be put in front of the program.
+  const char* const wrapper = std::getenv("VADRIMEL_TEST_WRAPPER");
+  std::string command = (wrapper != nullptr ? std::string(wrapper) + ' ' : "") +
+                        shell_quoted(VADRIMEL_PROGRAM);
+  for (const std::string& argument : arguments) {
+    command += ' ' + shell_quoted(argument);
+  }
+  write_file("run.sh", command + " >" + out + " 2>" + err + "\n");
+  const int raw = std::system("sh run.sh");
+  fs::remove("run.sh");
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+#endif
+
 class EndToEndTest : public ::testing::Test {
 protected:
   void SetUp() override {
     const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    // Unique, so that runs from several build trees at once keep apart.
     directory_ =
-        fs::temp_directory_path() / (std::string("vadrimel_e2e_") + test->name());
+        fs::temp_directory_path() / ("vadrimel_e2e_" + std::string(test->name()) + "_" +
+                                     std::to_string(std::random_device{}()));
     fs::remove_all(directory_);
     fs::create_directories(directory_);
     fs::current_path(directory_);
@@ -55,24 +145,12 @@ protected:
     fs::remove_all(directory_);
   }
 
-  /// Runs the program with `arguments` in the test's own directory. The
-  /// command goes through a script file, so arguments of any length and any
-  /// bytes but zero arrive exactly as given.
+  /// Runs the program with `arguments` in the test's own directory.
   static Outcome run(const std::vector<std::string>& arguments) {
-    // A checker such as valgrind may be put in front of the program.
-    const char* const wrapper = std::getenv("VADRIMEL_TEST_WRAPPER");
-    std::string command = (wrapper != nullptr ? std::string(wrapper) + ' ' : "") +
-                          shell_quoted(VADRIMEL_PROGRAM);
-    for (const std::string& argument : arguments) {
-      command += ' ' + shell_quoted(argument);
-    }
-    write_file("run.sh", command + " >stdout.bin 2>stderr.bin\n");
-    const int raw = std::system("sh run.sh");
     Outcome outcome;
-    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    outcome.status = start_program(arguments, "stdout.bin", "stderr.bin");
     outcome.out = read_file("stdout.bin");
     outcome.err = read_file("stderr.bin");
-    fs::remove("run.sh");
     fs::remove("stdout.bin");
     fs::remove("stderr.bin");
     return outcome;
@@ -162,6 +240,9 @@ TEST_F(EndToEndTest, MaxLengthSettings) {
       {{"-m18446744073709551656"}, CUT_AT_40}, // 2^64 + 40
   };
   for (const auto& [options, expected] : cases) {
+    if (ON_WINDOWS && options.front()[1] == '\xED') {
+      continue; // a byte beyond ASCII does not cross a Windows command line intact
+    }
     std::vector<std::string> arguments = options;
     arguments.insert(arguments.end(), {"in.lst", "out.txt"});
     expect_run(arguments, 0, "");
@@ -187,7 +268,11 @@ TEST_F(EndToEndTest, EveryOptionLetterCode) {
   write_file("in.lst", std::string(100, 'y') + "\n");
   const std::string uncut = std::string(100, 'y') + "\r\n\r\n";
   const std::string cut = std::string(40, 'y') + "\r\n\r\n";
-  for (int code = 1; code < 256; ++code) {
+  // A Windows command line carries printable ASCII intact; a POSIX one any
+  // byte but zero.
+  const int first = ON_WINDOWS ? ' ' : 1;
+  const int last = ON_WINDOWS ? '~' : 255;
+  for (int code = first; code <= last; ++code) {
     const std::string option = std::string("-") + static_cast<char>(code) + "40";
     expect_run({option, "in.lst", "out.txt"}, 0, "");
     expect_file("out.txt", (code & 0x7F) == 'm' ? cut : uncut);
@@ -241,15 +326,25 @@ TEST_F(EndToEndTest, ExistingOutputIsReplaced) {
 
 TEST_F(EndToEndTest, SameFileIsRefusedAndKept) {
   write_file("in.lst", LISTING);
-  fs::create_hard_link("in.lst", "hard.lst");
-  fs::create_symlink("in.lst", "soft.lst");
-  const std::vector<std::string> spellings = {"in.lst", "./in.lst", "hard.lst",
-                                              "soft.lst",
+  const std::vector<std::string> spellings = {"in.lst", "./in.lst",
                                               (fs::current_path() / "in.lst").string()};
   for (const std::string& output : spellings) {
     expect_run({"in.lst", output}, 1,
                "Fatal: input and output are the same file:" + output + "\n");
     expect_file("in.lst", LISTING);
+  }
+}
+
+TEST_F(EndToEndTest, LinksToTheInputAreRefused) {
+  if (ON_WINDOWS) {
+    GTEST_SKIP() << "skipped: links need a POSIX file system";
+  }
+  write_file("in.lst", LISTING);
+  fs::create_hard_link("in.lst", "hard.lst");
+  fs::create_symlink("in.lst", "soft.lst");
+  for (const std::string output : {"hard.lst", "soft.lst"}) {
+    expect_run({"in.lst", output}, 1,
+               "Fatal: input and output are the same file:" + output + "\n");
   }
   expect_run({"soft.lst", "in.lst"}, 1,
              "Fatal: input and output are the same file:in.lst\n");
@@ -258,12 +353,15 @@ TEST_F(EndToEndTest, SameFileIsRefusedAndKept) {
 
 TEST_F(EndToEndTest, DevicesAreNotTheSameFile) {
   write_file("in.lst", LISTING);
-  expect_run({"in.lst", "/dev/null"}, 0, "");
-  expect_run({"/dev/null", "out.txt"}, 0, "");
+  expect_run({"in.lst", NULL_DEVICE}, 0, "");
+  expect_run({NULL_DEVICE, "out.txt"}, 0, "");
   expect_file("out.txt", "\r\n");
 }
 
 TEST_F(EndToEndTest, FullDiskIsAFailure) {
+  if (ON_WINDOWS) {
+    GTEST_SKIP() << "skipped: needs /dev/full";
+  }
   write_file("in.lst", LISTING);
   expect_run({"in.lst", "/dev/full"}, 1, "Fatal: can't write file:/dev/full\n");
   // Large enough to fail in the middle of the run, not only at the end.
@@ -272,11 +370,17 @@ TEST_F(EndToEndTest, FullDiskIsAFailure) {
 }
 
 TEST_F(EndToEndTest, UnreadableInputIsAFailure) {
+  if (ON_WINDOWS) {
+    GTEST_SKIP() << "skipped: needs /proc/self/mem";
+  }
   expect_run({"/proc/self/mem", "out.txt"}, 1, "Fatal: can't read file:/proc/self/mem\n");
   expect_file("out.txt", "\r\n");
 }
 
 TEST_F(EndToEndTest, LongFileNamesAreUsedWhole) {
+  if (ON_WINDOWS) {
+    GTEST_SKIP() << "skipped: a Windows command line holds at most 32767 characters";
+  }
   // A path of more than 255 characters that the system accepts: nested
   // directories, each name within the limit of one name.
   std::string nested = ".";

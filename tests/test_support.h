@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -111,6 +113,34 @@ inline void write_file(const std::string& path, std::string_view bytes) {
   std::ofstream file(path, std::ios::binary);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+/// A message stream to hand the code under test, read back with `text()`.
+/// A named file rather than tmpfile(), which on Windows wants to write to the
+/// root of the drive.
+class CapturedMessages {
+public:
+  CapturedMessages()
+      : path_((std::filesystem::temp_directory_path() /
+               ("vadrimel_messages_" + std::to_string(std::random_device{}())))
+                  .string()),
+        file_(std::fopen(path_.c_str(), "w+b")) {}
+  CapturedMessages(const CapturedMessages&) = delete;
+  CapturedMessages& operator=(const CapturedMessages&) = delete;
+  ~CapturedMessages() {
+    static_cast<void>(std::fclose(file_));
+    std::filesystem::remove(path_);
+  }
+
+  [[nodiscard]] std::FILE* file() const { return file_; }
+  [[nodiscard]] std::string text() const {
+    static_cast<void>(std::fflush(file_));
+    return read_file(path_);
+  }
+
+private:
+  std::string path_;
+  std::FILE* file_;
+};
 
 } // namespace vadrimel::testing
 
