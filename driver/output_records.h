@@ -35,7 +35,8 @@ private:
   void flush() noexcept;
 
   ByteSink* sink_;
-  std::array<char, BUFFER_SIZE> buffer_{};
+  // Left uninitialised: only bytes already written to it are ever read.
+  std::array<char, BUFFER_SIZE> buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;
 };

@@ -31,6 +31,14 @@ Word space_bytes(Word word) noexcept {
   return ~(((zero_where_space & LOW_BITS) + LOW_BITS) | zero_where_space | LOW_BITS);
 }
 
+/// True when any byte of the word is a space: a zero byte of word ^ SPACES
+/// makes the subtraction borrow into its top bit.
+bool holds_space(Word word) noexcept {
+  constexpr Word ONES = 0x0101010101010101U;
+  const Word zero_where_space = word ^ SPACES;
+  return ((zero_where_space - ONES) & ~zero_where_space & HIGH_BITS) != 0;
+}
+
 /// Offset, in memory order, of the last byte flagged in a non-zero `flags`.
 std::size_t last_flagged_byte(Word flags) noexcept {
   if constexpr (std::endian::native == std::endian::little) {
@@ -40,16 +48,19 @@ std::size_t last_flagged_byte(Word flags) noexcept {
   }
 }
 
-/// One past the last byte in text[0, end) that is (`want_space`) or is not a
-/// space; 0 when there is none.
+/// One past the last byte of the text that is (`want_space`) or is not a
+/// space; 0 when there is none. Whole words that cannot hold it are passed
+/// over with a cheap test; only the word that holds it is looked into.
 std::size_t find_last(std::string_view text, bool want_space) noexcept {
   std::size_t end = text.size();
   for (; end >= WORD_SIZE; end -= WORD_SIZE) {
-    const Word spaces = space_bytes(load_word(text.data() + end - WORD_SIZE));
-    const Word flags = want_space ? spaces : ~spaces & HIGH_BITS;
-    if (flags != 0) {
-      return end - WORD_SIZE + last_flagged_byte(flags) + 1;
+    const Word word = load_word(text.data() + end - WORD_SIZE);
+    if (want_space ? word != SPACES && !holds_space(word) : word == SPACES) {
+      continue;
     }
+    const Word spaces = space_bytes(word);
+    return end - WORD_SIZE +
+           last_flagged_byte(want_space ? spaces : ~spaces & HIGH_BITS) + 1;
   }
   for (; end > 0; --end) {
     if ((text[end - 1] == SPACE) == want_space) {

@@ -57,7 +57,8 @@ private:
   void consume(std::size_t size, LineChunk& chunk) noexcept;
 
   ByteSource* source_;
-  std::array<char, BUFFER_SIZE> buffer_{};
+  // Left uninitialised: only bytes already written to it are ever read.
+  std::array<char, BUFFER_SIZE> buffer_;
   std::size_t position_ = 0;
   std::size_t filled_ = 0;
   /// Where the next zero byte stands in the buffer; `filled_` when none does.
