@@ -9,6 +9,7 @@ Prints the ratios, vadrimel's throughput and its peak resident memory.
 
 import argparse
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -88,7 +89,7 @@ def main():
     big_memory = peak_memory([program, "-m80", big, out])
 
     size_mb = os.path.getsize(big) / 1e6
-    print(f"machine: {os.cpu_count()} cores; listings in {work}")
+    print(f"machine: {os.cpu_count()} cores; listings in {args.dir or 'a temporary folder'}")
     print(f"{args.size:g} MiB listing, median of {args.runs} alternating runs:")
     print(f"  dd bs=1M   {big_times['dd']:.3f} s")
     print(f"  vadrimel   {big_times['vadrimel']:.3f} s  "
@@ -102,6 +103,8 @@ def main():
     print(f"  1 MiB listing   {one_mib_memory} KiB")
     print(f"  {args.size:g} MiB listing {big_memory} KiB"
           f"  (difference {big_memory - one_mib_memory} KiB)")
+    if not args.dir:
+        shutil.rmtree(work)
 
 
 if __name__ == "__main__":

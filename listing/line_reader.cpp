@@ -93,23 +93,25 @@ int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
   }
   std::size_t consumed = 0;
   const int result = fetch_chunk_in_place(line_buffer, input_stream.unread(), consumed);
-  if (result != CHUNK_END_OF_FILE) {
-    input_stream.consume(consumed, line_buffer);
-    return result;
+  if (result == CHUNK_END_OF_FILE) {
+    return input_stream.gather_chunk(line_buffer);
   }
-  // Gather the chunk into storage, across as many blocks as it takes.
+  input_stream.consume(consumed, line_buffer);
+  return result;
+}
+
+int InputStream::gather_chunk(LineChunk& line_buffer) noexcept {
   std::size_t length = 0;
   do {
     // Look no further than the chunk can still take: CRs only make the
     // stored text shorter, so a line feed beyond this window could not end
     // this chunk anyway, and the bytes after it must stay unread.
-    const std::string_view window =
-        input_stream.unread().substr(0, MAX_CHUNK_LENGTH - length);
+    const std::string_view window = unread().substr(0, MAX_CHUNK_LENGTH - length);
     const char* const line_feed = find(window, '\n');
     const std::size_t text_size =
         line_feed != nullptr ? offset(window, line_feed) : window.size();
     append_without_cr(line_buffer, length, window.substr(0, text_size));
-    input_stream.consume(text_size + (line_feed != nullptr ? 1 : 0), line_buffer);
+    consume(text_size + (line_feed != nullptr ? 1 : 0), line_buffer);
     line_buffer.text = {line_buffer.storage.data(), length};
     if (line_feed != nullptr) {
       return CHUNK_LINE_END;
@@ -117,7 +119,7 @@ int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
     if (length == MAX_CHUNK_LENGTH) {
       return CHUNK_SPLIT;
     }
-  } while (input_stream.fill_if_empty());
+  } while (fill_if_empty());
   return CHUNK_END_OF_FILE;
 }
 

@@ -55,6 +55,9 @@ private:
   }
   /// Moves past `size` unread bytes, noting in `chunk` any zero byte among them.
   void consume(std::size_t size, LineChunk& chunk) noexcept;
+  /// Copies the next chunk into the chunk's storage, CRs left out, across as
+  /// many refills as it takes; returns its result code.
+  int gather_chunk(LineChunk& line_buffer) noexcept;
 
   ByteSource* source_;
   // Left uninitialised: only bytes already written to it are ever read.
