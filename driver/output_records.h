@@ -18,9 +18,10 @@ public:
 
   explicit OutputStream(ByteSink& sink) noexcept : sink_(&sink) {}
 
-  /// The chunk's text followed by CR LF.
+  /// The chunk's text followed by CR LF. Texts are chunks, at most
+  /// MAX_CHUNK_LENGTH bytes, so a record always fits the empty buffer.
   void write_line_record(std::string_view text) noexcept;
-  /// "FILE:", the path, CR LF.
+  /// "FILE:", the path (taken from a chunk), CR LF.
   void write_source_path_record(std::string_view path) noexcept;
 
   /// Writes out what is buffered and closes the sink; true when every write
