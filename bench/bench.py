@@ -79,6 +79,7 @@ def main():
 
     big_times = compare({
         "dd": (["dd", "if=" + big, "of=" + copy, "bs=1M", "status=none"], None),
+        "cat": (["cat", big], copy),
         "vadrimel": ([program, "-m80", big, out], None),
     }, args.runs)
     small_times = compare({
@@ -94,7 +95,9 @@ def main():
     print(f"  dd bs=1M   {big_times['dd']:.3f} s")
     print(f"  vadrimel   {big_times['vadrimel']:.3f} s  "
           f"({size_mb / big_times['vadrimel']:.0f} MB/s)")
+    print(f"  cat        {big_times['cat']:.3f} s")
     print(f"  ratio vadrimel / dd: {big_times['vadrimel'] / big_times['dd']:.2f}")
+    print(f"  ratio vadrimel / cat: {big_times['vadrimel'] / big_times['cat']:.2f}")
     print(f"20 KB listing, median of {args.small_runs} alternating runs:")
     print(f"  cat        {small_times['cat'] * 1000:.2f} ms")
     print(f"  vadrimel   {small_times['vadrimel'] * 1000:.2f} ms")
