@@ -26,6 +26,30 @@ void append_without_cr(LineChunk& chunk, std::size_t& length, std::string_view b
   }
 }
 
+/// The common case, handled without copying: the chunk lies whole in the
+/// buffer and holds no CR but one right before its line feed. Returns
+/// CHUNK_END_OF_FILE, which this path never delivers, when it cannot serve.
+int fetch_chunk_in_place(LineChunk& line_buffer, std::string_view unread,
+                         std::size_t& consumed) noexcept {
+  const std::string_view window = unread.substr(0, MAX_CHUNK_LENGTH);
+  const char* const line_feed = find(window, '\n');
+  if (line_feed == nullptr && window.size() < MAX_CHUNK_LENGTH) {
+    return CHUNK_END_OF_FILE; // the chunk goes on in the next block
+  }
+  std::string_view text =
+      window.substr(0, line_feed != nullptr ? offset(window, line_feed) : window.size());
+  const char* const cr = find(text, '\r');
+  if (cr != nullptr && (line_feed == nullptr || cr != line_feed - 1)) {
+    return CHUNK_END_OF_FILE;
+  }
+  consumed = text.size() + (line_feed != nullptr ? 1 : 0);
+  if (cr != nullptr) {
+    text.remove_suffix(1);
+  }
+  line_buffer.text = text;
+  return line_feed != nullptr ? CHUNK_LINE_END : CHUNK_SPLIT;
+}
+
 } // namespace
 
 bool InputStream::fill_if_empty() noexcept {
@@ -56,34 +80,6 @@ void InputStream::consume(std::size_t size, LineChunk& chunk) noexcept {
     next_zero_byte_ = zero != nullptr ? position_ + offset(rest, zero) : filled_;
   }
 }
-
-namespace {
-
-/// The common case, handled without copying: the chunk lies whole in the
-/// buffer and holds no CR but one right before its line feed. Returns
-/// CHUNK_END_OF_FILE, which this path never delivers, when it cannot serve.
-int fetch_chunk_in_place(LineChunk& line_buffer, std::string_view unread,
-                         std::size_t& consumed) noexcept {
-  const std::string_view window = unread.substr(0, MAX_CHUNK_LENGTH);
-  const char* const line_feed = find(window, '\n');
-  if (line_feed == nullptr && window.size() < MAX_CHUNK_LENGTH) {
-    return CHUNK_END_OF_FILE; // the chunk goes on in the next block
-  }
-  std::string_view text =
-      window.substr(0, line_feed != nullptr ? offset(window, line_feed) : window.size());
-  const char* const cr = find(text, '\r');
-  if (cr != nullptr && (line_feed == nullptr || cr != line_feed - 1)) {
-    return CHUNK_END_OF_FILE;
-  }
-  consumed = text.size() + (line_feed != nullptr ? 1 : 0);
-  if (cr != nullptr) {
-    text.remove_suffix(1);
-  }
-  line_buffer.text = text;
-  return line_feed != nullptr ? CHUNK_LINE_END : CHUNK_SPLIT;
-}
-
-} // namespace
 
 int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
   line_buffer.holds_zero_byte = false;
