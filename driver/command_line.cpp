@@ -7,6 +7,7 @@ namespace vadrimel {
 namespace {
 
 constexpr unsigned char MAX_LENGTH_LETTER = 'm';
+constexpr unsigned char WHOLE_LINE_PATHS_LETTER = 'p';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 
 constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
@@ -92,6 +93,7 @@ std::optional<Settings> read_command_line(std::span<const char* const> arguments
   if (option_values[MAX_LENGTH_LETTER] != nullptr) {
     settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
   }
+  settings.whole_line_paths = option_values[WHOLE_LINE_PATHS_LETTER] != nullptr;
   return settings;
 }
 

@@ -16,6 +16,8 @@ struct Settings {
   std::uint8_t max_length = 0;
   std::string input_path;
   std::string output_path;
+  /// Option -p: source paths are looked for on whole lines.
+  bool whole_line_paths = false;
 };
 
 /// For each option letter, by the low seven bits of its code, the text after

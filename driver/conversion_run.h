@@ -20,28 +20,50 @@ struct ConversionResult {
   bool write_failed = false;
 };
 
+/// Where source paths are looked for.
+enum class PathSearch {
+  /// After the last space of each chunk of at most 255 characters.
+  PER_CHUNK,
+  /// On the whole line, where paths may hold spaces (option -p); a line of
+  /// more than MAX_HELD_CHUNKS chunks is converted chunk by chunk.
+  WHOLE_LINE,
+};
+
 /// Everything one conversion works on. Large (it holds both I/O buffers), so
 /// it is allocated once per run and never during it.
 class ConversionRun {
 public:
-  ConversionRun(ByteSource& source, ByteSink& sink, std::uint8_t max_length) noexcept
-      : input_stream_(source), output_stream_(sink), max_length_(max_length) {}
+  ConversionRun(ByteSource& source, ByteSink& sink, std::uint8_t max_length,
+                PathSearch path_search) noexcept
+      : input_stream_(source), output_stream_(sink), max_length_(max_length),
+        path_search_(path_search) {}
 
   /// Converts the whole input and closes the sink. Stops early once a write
   /// has failed, since nothing more can reach the output.
   ConversionResult convert() noexcept;
 
 private:
+  void take_chunk(int result) noexcept;
+  void convert_chunk() noexcept;
+  void convert_whole_line(std::string_view line) noexcept;
+  void release_held_chunks() noexcept;
+
   InputStream input_stream_;
   OutputStream output_stream_;
   LineChunk line_buffer_;
   SourcePath source_path_;
+  /// The line being gathered when paths are looked for on whole lines.
+  HeldLine held_line_;
   std::uint8_t max_length_;
+  PathSearch path_search_;
+  /// True from the moment a line proves too long to hold until its end.
+  bool passing_long_line_ = false;
 };
 
 /// Converts `source` into `sink` with a fresh run.
 ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
-                                std::uint8_t max_length);
+                                std::uint8_t max_length,
+                                PathSearch path_search = PathSearch::PER_CHUNK);
 
 /// Opens the input listing, creates the output file and converts the one
 /// into the other. Returns the exit status; on failure, the one message

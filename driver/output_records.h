@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "listing/byte_stream.h"
+#include "listing/line_reader.h"
 
 namespace vadrimel {
 
@@ -21,7 +22,8 @@ public:
   /// The chunk's text followed by CR LF. Texts are chunks, at most
   /// MAX_CHUNK_LENGTH bytes, so a record always fits the empty buffer.
   void write_line_record(std::string_view text) noexcept;
-  /// "FILE:", the path (taken from a chunk), CR LF.
+  /// "FILE:", the path, CR LF. A path comes from one held line, at most
+  /// MAX_HELD_LINE_LENGTH bytes, so this record too fits the empty buffer.
   void write_source_path_record(std::string_view path) noexcept;
 
   /// Writes out what is buffered and closes the sink; true when every write
@@ -34,6 +36,8 @@ private:
   void make_room(std::size_t size) noexcept;
   void append(std::string_view bytes) noexcept;
   void flush() noexcept;
+
+  static_assert(BUFFER_SIZE >= MAX_HELD_LINE_LENGTH + 16);
 
   ByteSink* sink_;
   // Left uninitialised: only bytes already written to it are ever read.

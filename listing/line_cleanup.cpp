@@ -71,14 +71,16 @@ std::size_t find_last(std::string_view text, bool want_space) noexcept {
 }
 
 void end_text_at_zero_byte(LineChunk& chunk) noexcept {
-  if (chunk.holds_zero_byte) {
-    chunk.text = chunk.text.substr(0, chunk.text.find('\0'));
-    chunk.holds_zero_byte = false;
-  }
+  chunk.text = text_up_to_zero_byte(chunk);
+  chunk.holds_zero_byte = false;
+}
+
+bool is_upper_case_letter(char character) noexcept {
+  return character >= 'A' && character <= 'Z';
 }
 
 bool looks_like_source_path(std::string_view text) noexcept {
-  return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && text[1] == ':';
+  return text.size() >= 2 && is_upper_case_letter(text[0]) && text[1] == ':';
 }
 
 /// Takes the source path off the chunk; returns true when it is a new one.
@@ -97,10 +99,35 @@ bool take_off_source_path(LineChunk& chunk, SourcePath& source_path) noexcept {
   return source_path.replace_if_different(after_space);
 }
 
-void cut_to_max_length(LineChunk& chunk, std::uint8_t max_length) noexcept {
-  if (max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT) {
-    chunk.text = chunk.text.substr(0, max_length);
+std::string_view cut_to_max_length(std::string_view text,
+                                   std::uint8_t max_length) noexcept {
+  return max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT ? text.substr(0, max_length)
+                                                       : text;
+}
+
+/// Where the last space followed by a drive letter, a colon and a separator
+/// stands; npos when there is none. Colons are rare in a listing line, so the
+/// search goes from colon to colon.
+std::size_t find_last_drive_start(std::string_view line) noexcept {
+  for (std::size_t colon = line.rfind(':'); colon != std::string_view::npos && colon >= 2;
+       colon = line.rfind(':', colon - 1)) {
+    const bool separator_follows =
+        colon + 1 < line.size() && (line[colon + 1] == '\\' || line[colon + 1] == '/');
+    if (separator_follows && is_upper_case_letter(line[colon - 1]) &&
+        line[colon - 2] == SPACE) {
+      return colon - 2;
+    }
   }
+  return std::string_view::npos;
+}
+
+/// A path that holds spaces, told apart from a path followed by padding.
+bool is_path_with_spaces(std::string_view text) noexcept {
+  return text.find("  ") == std::string_view::npos && text.back() != SPACE;
+}
+
+LineParts split_at(std::string_view line, std::size_t space) noexcept {
+  return {.text = line.substr(0, space), .path = line.substr(space + 1)};
 }
 
 } // namespace
@@ -128,9 +155,27 @@ bool rewrite_line(LineChunk& chunk, SourcePath& source_path,
   // Stripping, cutting and stripping again gives the same text as cutting
   // and stripping once: the first strip only removes spaces that either lie
   // beyond the cut or would be removed by the second. Once is cheaper.
-  cut_to_max_length(chunk, max_length);
+  chunk.text = cut_to_max_length(chunk.text, max_length);
   strip_trailing_spaces(chunk);
   return path_changed;
+}
+
+LineParts split_off_source_path(std::string_view line) noexcept {
+  const std::size_t after_last_space = find_last(line, true);
+  if (after_last_space != 0 && looks_like_source_path(line.substr(after_last_space))) {
+    return split_at(line, after_last_space - 1);
+  }
+  const std::size_t drive_start = find_last_drive_start(line);
+  if (drive_start != std::string_view::npos &&
+      is_path_with_spaces(line.substr(drive_start + 1))) {
+    return split_at(line, drive_start);
+  }
+  return {.text = line, .path = {}};
+}
+
+std::string_view clean_piece(std::string_view piece, std::uint8_t max_length) noexcept {
+  const std::string_view cut = cut_to_max_length(piece, max_length);
+  return cut.substr(0, find_last(cut, false));
 }
 
 } // namespace vadrimel

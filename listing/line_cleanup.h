@@ -25,7 +25,8 @@ public:
   bool replace_if_different(std::string_view path) noexcept;
 
 private:
-  std::array<char, MAX_CHUNK_LENGTH + 1> text_{};
+  // Paths found on a whole line may be as long as the line.
+  std::array<char, MAX_HELD_LINE_LENGTH> text_{};
   std::size_t length_ = 0;
 };
 
@@ -42,6 +43,25 @@ void strip_trailing_spaces(LineChunk& chunk) noexcept;
 /// the chunk's line record.
 bool rewrite_line(LineChunk& chunk, SourcePath& source_path,
                   std::uint8_t max_length) noexcept;
+
+/// A whole listing line cut in two at the space in front of its source path;
+/// `path` is empty when the line has none (and `text` is then the whole line).
+struct LineParts {
+  std::string_view text;
+  std::string_view path;
+};
+
+/// Finds the source path on a whole line: the text after the line's last space
+/// when it starts with an upper-case letter and a colon; failing that, the text
+/// after the last space that is followed by an upper-case letter, a colon and a
+/// backslash or slash, as long as that text holds no two spaces in a row and
+/// does not end in a space (padding is never part of a path).
+LineParts split_off_source_path(std::string_view line) noexcept;
+
+/// Cleans one piece of a whole line's text: cut to `max_length` characters
+/// when that is above LONGEST_LENGTH_THAT_DOES_NOT_CUT, then every trailing
+/// space stripped, so that a piece of spaces only becomes empty.
+std::string_view clean_piece(std::string_view piece, std::uint8_t max_length) noexcept;
 
 } // namespace vadrimel
 

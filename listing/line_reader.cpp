@@ -96,6 +96,46 @@ int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
   return result;
 }
 
+std::string_view text_up_to_zero_byte(const LineChunk& chunk) noexcept {
+  return chunk.holds_zero_byte ? chunk.text.substr(0, chunk.text.find('\0')) : chunk.text;
+}
+
+std::string_view HeldLine::chunk(std::size_t index) const noexcept {
+  const std::size_t start = index * MAX_CHUNK_LENGTH;
+  return {buffer_.data() + start, std::min(MAX_CHUNK_LENGTH, length_ - start)};
+}
+
+void HeldLine::append(const LineChunk& chunk) noexcept {
+  if (!chunk.text.empty()) {
+    std::memcpy(buffer_.data() + length_, chunk.text.data(), chunk.text.size());
+  }
+  length_ += chunk.text.size();
+  ++chunks_;
+  holds_zero_byte_ = holds_zero_byte_ || chunk.holds_zero_byte;
+}
+
+std::string_view HeldLine::joined() noexcept {
+  if (holds_zero_byte_) {
+    // Each chunk moves down over what the zero bytes before it cut off.
+    std::size_t joined_length = 0;
+    for (std::size_t index = 0; index < chunks_; ++index) {
+      const std::string_view piece = chunk(index);
+      const std::size_t kept = std::min(piece.find('\0'), piece.size());
+      std::memmove(buffer_.data() + joined_length, piece.data(), kept);
+      joined_length += kept;
+    }
+    length_ = joined_length;
+    holds_zero_byte_ = false;
+  }
+  return {buffer_.data(), length_};
+}
+
+void HeldLine::clear() noexcept {
+  length_ = 0;
+  chunks_ = 0;
+  holds_zero_byte_ = false;
+}
+
 int InputStream::gather_chunk(LineChunk& line_buffer) noexcept {
   std::size_t length = 0;
   do {

@@ -32,6 +32,43 @@ struct LineChunk {
   std::array<char, MAX_CHUNK_LENGTH> storage{};
 };
 
+/// The chunk's text up to its first zero byte, which ends it as text.
+std::string_view text_up_to_zero_byte(const LineChunk& chunk) noexcept;
+
+/// The most chunks one line may come in and still be held whole.
+inline constexpr std::size_t MAX_HELD_CHUNKS = 256;
+/// The longest line held whole: the last of its chunks ends the line before it
+/// is full.
+inline constexpr std::size_t MAX_HELD_LINE_LENGTH =
+    MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH - 1;
+
+/// The chunks of one listing line, gathered in a fixed buffer so that the line
+/// can be looked at as a whole. Every chunk but a line's last is full, so chunk
+/// number i stands at i * MAX_CHUNK_LENGTH, as delivered, until `joined`.
+class HeldLine {
+public:
+  [[nodiscard]] bool empty() const noexcept { return chunks_ == 0; }
+  /// True once MAX_HELD_CHUNKS chunks are held: no more may be appended.
+  [[nodiscard]] bool full() const noexcept { return chunks_ == MAX_HELD_CHUNKS; }
+  [[nodiscard]] std::size_t chunk_count() const noexcept { return chunks_; }
+  /// Chunk number `index`, bytes as delivered (zero bytes included).
+  [[nodiscard]] std::string_view chunk(std::size_t index) const noexcept;
+
+  /// Appends the next chunk of the line; the line must not be full.
+  void append(const LineChunk& chunk) noexcept;
+  /// The line: each chunk's text up to its first zero byte, joined. Rearranges
+  /// the buffer, so `chunk` may not be asked for afterwards.
+  std::string_view joined() noexcept;
+  void clear() noexcept;
+
+private:
+  // Left uninitialised: only bytes already appended are ever read.
+  std::array<char, MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH> buffer_;
+  std::size_t length_ = 0;
+  std::size_t chunks_ = 0;
+  bool holds_zero_byte_ = false;
+};
+
 /// The listing input: a fixed buffer over a byte source. Chunks are cut out of
 /// the buffer directly, so the source is read in large blocks, never a byte at
 /// a time.

@@ -21,6 +21,7 @@ struct CommandLineCase {
   std::uint8_t max_length;
   std::string input_path;
   std::string output_path;
+  bool whole_line_paths = false;
 };
 
 const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
@@ -42,6 +43,11 @@ const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
      "out.txt"},
     {{"-m50", "-x", "in.lst", "out.txt", "extra", "-m60"}, 50, "in.lst", "out.txt"},
     {{"", ""}, 0, "", ""},
+    {{"-p", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", true},
+    {{"-pxyz", "-m80", "in.lst", "out.txt"}, 80, "in.lst", "out.txt", true},
+    {{"-\xF0", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", true}, // 0xF0 & 0x7F is 'p'
+    {{"-P", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", false},
+    {{"in.lst", "-p", "out.txt"}, 0, "in.lst", "-p", false},
 };
 
 TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
@@ -52,6 +58,7 @@ TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
     EXPECT_EQ(settings->max_length, test.max_length) << where;
     EXPECT_EQ(settings->input_path, test.input_path) << where;
     EXPECT_EQ(settings->output_path, test.output_path) << where;
+    EXPECT_EQ(settings->whole_line_paths, test.whole_line_paths) << where;
   }
 }
 

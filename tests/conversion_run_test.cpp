@@ -58,6 +58,82 @@ TEST(ConvertStreamTest, WritesTheExpectedRecords) {
   }
 }
 
+const std::string X250(250, 'x');
+const std::string Y300(300, 'y');
+/// A line of `length` characters, no spaces, no path.
+std::string line_of(std::size_t length) {
+  return std::string(length, 'r');
+}
+/// The line records the reader's 255-character pieces of `line` give.
+std::string pieces_of(const std::string& line) {
+  std::string records;
+  std::size_t start = 0;
+  for (; line.size() - start >= MAX_CHUNK_LENGTH; start += MAX_CHUNK_LENGTH) {
+    records += line.substr(start, MAX_CHUNK_LENGTH) + "\r\n";
+  }
+  return records + line.substr(start) + "\r\n";
+}
+/// The longest line held whole, with padding and a path with a space at its
+/// end; and a line one chunk longer, whose last chunk is padding.
+const std::string HELD = line_of(MAX_HELD_LINE_LENGTH - 13) + "   C:\\a b\\c.c";
+const std::string NOT_HELD = line_of(MAX_HELD_LINE_LENGTH + 1) + "          ";
+std::string full_chunk_records(std::size_t count) {
+  std::string records;
+  for (std::size_t index = 0; index < count; ++index) {
+    records += line_of(MAX_CHUNK_LENGTH) + "\r\n";
+  }
+  return records;
+}
+
+const std::vector<ConversionCase> WHOLE_LINE_CASES = {
+    {"path with a space", "abc   C:\\My Code\\a.c\n", 0,
+     "FILE:C:\\My Code\\a.c\r\nabc\r\n\r\n"},
+    {"two spaces in a row are padding, not path", "abc   C:\\My  Code\\a.c\n", 0,
+     "abc   C:\\My  Code\\a.c\r\n\r\n"},
+    {"path cut by the 255 split is whole", X250 + " D:\\p\\q.c\n", 0,
+     "FILE:D:\\p\\q.c\r\n" + X250 + "\r\n\r\n"},
+    {"rest cut into pieces after the path", Y300 + " C:\\a b\\c.c", 0,
+     "FILE:C:\\a b\\c.c\r\n" + Y300.substr(0, 255) + "\r\n" + Y300.substr(255) + "\r\n"},
+    {"255 characters, no line feed", line_of(255), 0, line_of(255) + "\r\n\r\n"},
+    {"padding becomes empty", "      C:\\a b\\c.c\n    \n", 0,
+     "FILE:C:\\a b\\c.c\r\n\r\n\r\n\r\n"},
+    {"padding becomes empty after the cut too", std::string(90, ' ') + "b\n", 80,
+     "\r\n\r\n"},
+    {"rests of 254, 255, 256 and 510",
+     line_of(254) + " C:\\a\n" + line_of(255) + " C:\\a\n" + line_of(256) + " C:\\a\n" +
+         line_of(510) + " C:\\a",
+     0,
+     "FILE:C:\\a\r\n" + pieces_of(line_of(254)) + pieces_of(line_of(255)) +
+         pieces_of(line_of(256)) + pieces_of(line_of(510))},
+    {"the cut applies to every piece", line_of(300) + " C:\\a b\\c\n", 40,
+     "FILE:C:\\a b\\c\r\n" + line_of(40) + "\r\n" + line_of(40) + "\r\n\r\n"},
+    {"a zero byte ends its chunk's text, not the line",
+     std::string("ab\0zz", 5) + line_of(250) + "cd C:\\x y\n", 0,
+     "FILE:C:\\x y\r\nabcd\r\n\r\n"},
+    {"a path longer than a chunk", "a Z:\\" + line_of(300) + "\n", 0,
+     "FILE:Z:\\" + line_of(300) + "\r\na\r\n\r\n"},
+    {"the same path again gives no record", "a C:\\p q\nb C:\\p q\nc C:\\p\n", 0,
+     "FILE:C:\\p q\r\na\r\nb\r\nFILE:C:\\p\r\nc\r\n\r\n"},
+    {"the longest line held whole", HELD + "\n", 0,
+     "FILE:C:\\a b\\c.c\r\n" + pieces_of(line_of(MAX_HELD_LINE_LENGTH - 13)) + "\r\n"},
+    {"a longer line goes chunk by chunk, padding kept", NOT_HELD + "\n    \n", 0,
+     full_chunk_records(MAX_HELD_CHUNKS) + "          \r\n\r\n\r\n"},
+};
+
+TEST(ConvertStreamTest, WholeLinePaths) {
+  for (const ConversionCase& test : WHOLE_LINE_CASES) {
+    for (const std::size_t read_size : {3U, 256U, 1U << 20U}) {
+      MemorySource source(test.input, read_size);
+      MemorySink sink;
+      const ConversionResult result =
+          convert_stream(source, sink, test.max_length, PathSearch::WHOLE_LINE);
+      EXPECT_EQ(testing::difference(sink.written(), test.expected), "")
+          << test.name << ", reads of " << read_size;
+      EXPECT_FALSE(result.read_failed || result.write_failed) << test.name;
+    }
+  }
+}
+
 TEST(ConvertStreamTest, EachRunStartsWithoutAPath) {
   for (int run = 0; run < 2; ++run) {
     MemorySource source("a C:\\x.c\n");

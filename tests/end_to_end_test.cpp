@@ -215,6 +215,20 @@ TEST_F(EndToEndTest, ConvertsWithAndWithoutCut) {
   expect_file("in.lst", LISTING);
 }
 
+TEST_F(EndToEndTest, WholeLinePathsOnlyWithP) {
+  write_file("in.lst", "abc   C:\\My Code\\a.c\r\n" + std::string(120, ' ') + "\r\n" +
+                           std::string(250, 'x') + " D:\\p\\q.c\r\n");
+  const std::string before = "abc   C:\\My Code\\a.c\r\n" + std::string(120, ' ') +
+                             "\r\nFILE:D:\\p\r\n" + std::string(250, 'x') +
+                             "\r\n\\q.c\r\n\r\n";
+  const std::string after = "FILE:C:\\My Code\\a.c\r\nabc\r\n\r\nFILE:D:\\p\\q.c\r\n" +
+                            std::string(40, 'x') + "\r\n\r\n";
+  expect_run({"in.lst", "out.txt"}, 0, "");
+  expect_file("out.txt", before);
+  expect_run({"-m40", "-p", "in.lst", "out.txt"}, 0, "");
+  expect_file("out.txt", after);
+}
+
 TEST_F(EndToEndTest, MaxLengthSettings) {
   write_file("in.lst", LISTING);
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
@@ -385,7 +399,7 @@ TEST_F(EndToEndTest, LongFileNamesAreUsedWhole) {
   // directories, each name within the limit of one name.
   std::string nested = ".";
   for (int level = 0; level < 5; ++level) {
-    nested += "/" + std::string(100, static_cast<char>('a' + level));
+    nested.append(1, '/').append(100, static_cast<char>('a' + level));
   }
   fs::create_directories(nested);
   const std::string input = nested + "/in.lst";
@@ -398,7 +412,7 @@ TEST_F(EndToEndTest, LongFileNamesAreUsedWhole) {
   const std::string long_name(100000, 'n');
   expect_run({long_name, "out.txt"}, 1, "Fatal: can't open file:" + long_name + "\n");
   expect_run({input, long_name}, 1, "Fatal: can't create file:" + long_name + "\n");
-  const std::string long_option = "-m" + std::string(100000, '9');
+  const std::string long_option = std::string("-m").append(100000, '9');
   expect_run({long_option, input, "out.txt"}, 0, "");
   expect_file("out.txt", "FILE:C:\\x\r\na\r\n\r\n");
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -121,6 +122,55 @@ TEST(StripTrailingSpacesTest, KeepsSpacesOnlyText) {
     fill_chunk(chunk, text);
     strip_trailing_spaces(chunk);
     EXPECT_EQ(chunk.text, expected) << printable(text);
+  }
+}
+
+TEST(SplitOffSourcePathTest, PathsOnWholeLines) {
+  // The line, then the text and the path it splits into ("" when no path).
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"abc   C:\\My Code\\a.c", "abc  ", "C:\\My Code\\a.c"},
+      {"abc   C:\\My  Code\\a.c", "abc   C:\\My  Code\\a.c", ""},
+      {"abc D:\\p\\q.c", "abc", "D:\\p\\q.c"},
+      {"abc C:/My Code/a.c", "abc", "C:/My Code/a.c"},
+      {"abc c:\\My Code\\a.c", "abc c:\\My Code\\a.c", ""},
+      {"abc C:\\a b\\c.c ", "abc C:\\a b\\c.c ", ""},
+      {"abc C:", "abc", "C:"},
+      {"abc C:x y", "abc C:x y", ""},
+      {"C:\\a b\\c.c", "C:\\a b\\c.c", ""},
+      {" C:\\a b\\c.c", "", "C:\\a b\\c.c"},
+      {"      C:\\a b\\c.c", "     ", "C:\\a b\\c.c"},
+      // The last space before a drive wins, and only it is tried.
+      {"x C:\\a D:\\b c", "x C:\\a", "D:\\b c"},
+      {"x C:\\a b D:\\c  d", "x C:\\a b D:\\c  d", ""},
+      // Today's rule comes first, even when an earlier drive would give more.
+      {"x C:\\Program Files\\a Q:x", "x C:\\Program Files\\a", "Q:x"},
+      {"ab:\\x y", "ab:\\x y", ""},
+      {"a :\\x y", "a :\\x y", ""},
+      {"", "", ""},
+      {"    ", "    ", ""},
+      {"C", "C", ""},
+  };
+  for (const auto& [line, text, path] : cases) {
+    const LineParts parts = split_off_source_path(line);
+    EXPECT_EQ(printable(parts.text), printable(text)) << printable(line);
+    EXPECT_EQ(printable(parts.path), printable(path)) << printable(line);
+  }
+}
+
+TEST(CleanPieceTest, EveryTrailingSpaceGoes) {
+  const std::vector<std::tuple<std::string, std::uint8_t, std::string>> cases = {
+      {"    ", 0, ""},
+      {"", 80, ""},
+      {"a b   ", 0, "a b"},
+      {"abc\t ", 0, "abc\t"},
+      {LONG_X, 80, LONG_X.substr(0, 80)},
+      {LONG_X, 31, LONG_X},
+      {std::string(80, ' ') + "b", 80, ""},
+      {std::string(70, 'a') + std::string(20, ' ') + "b", 80, std::string(70, 'a')},
+  };
+  for (const auto& [piece, max_length, expected] : cases) {
+    EXPECT_EQ(clean_piece(piece, max_length), expected)
+        << printable(piece) << ", max_length " << int{max_length};
   }
 }
 

@@ -39,6 +39,23 @@ inline std::string printable(std::string_view bytes) {
   return shown;
 }
 
+/// Empty when the two are the same bytes; otherwise where they first differ,
+/// with a little of each around it, so that large outputs fail readably.
+inline std::string difference(std::string_view actual, std::string_view expected) {
+  if (actual == expected) {
+    return "";
+  }
+  const auto [mismatch, unused] =
+      std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+  const auto offset = static_cast<std::size_t>(mismatch - actual.begin());
+  const std::size_t from = offset < 40 ? 0 : offset - 40;
+  return "sizes " + std::to_string(actual.size()) + " and " +
+         std::to_string(expected.size()) + ", first difference at byte " +
+         std::to_string(offset) + ":\n  actual   ..." +
+         printable(actual.substr(from, 80)) + "\n  expected ..." +
+         printable(expected.substr(from, 80));
+}
+
 /// Input from memory, handed out at most `largest_read` bytes a call; fails
 /// (as a disk would) on read call number `failing_read` (1-based, 0: never).
 class MemorySource final : public ByteSource {
