@@ -25,8 +25,9 @@ public:
   bool replace_if_different(std::string_view path) noexcept;
 
 private:
-  // Paths found on a whole line may be as long as the line.
-  std::array<char, MAX_HELD_LINE_LENGTH> text_{};
+  // Paths found on a whole line may be as long as the line. Left
+  // uninitialised: only the first `length_` bytes are ever read.
+  std::array<char, MAX_HELD_LINE_LENGTH> text_;
   std::size_t length_ = 0;
 };
 

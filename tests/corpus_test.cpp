@@ -124,6 +124,67 @@ void check_cut_records(const std::vector<std::string>& uncut,
   }
 }
 
+bool is_drive(std::string_view text) {
+  return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && text[1] == ':';
+}
+
+/// The path of a whole line the plain way: after the last space when that
+/// starts a drive; else after the last space that starts a drive and a
+/// separator, unless two spaces in a row or a trailing space follow it.
+std::size_t reference_path_start(const std::string& line) {
+  const std::size_t space = line.rfind(' ');
+  if (space != std::string::npos && is_drive(line.substr(space + 1))) {
+    return space + 1;
+  }
+  for (std::size_t at = line.size(); at-- > 0;) {
+    const std::string tail = line[at] == ' ' ? line.substr(at + 1) : "";
+    if (is_drive(tail) && tail.size() > 2 && (tail[2] == '\\' || tail[2] == '/')) {
+      return tail.find("  ") == std::string::npos && tail.back() != ' '
+                 ? at + 1
+                 : std::string::npos;
+    }
+  }
+  return std::string::npos;
+}
+
+/// What -p must make of a listing whose lines all fit MAX_HELD_LINE_LENGTH.
+std::string reference_whole_line_output(const std::string& listing) {
+  std::string output;
+  std::string current_path;
+  std::string line;
+  const auto convert_line = [&] {
+    EXPECT_LE(line.size(), MAX_HELD_LINE_LENGTH);
+    std::string rest = line;
+    const std::size_t path_start = reference_path_start(line);
+    if (path_start != std::string::npos) {
+      rest = line.substr(0, path_start - 1);
+      if (line.substr(path_start) != current_path) {
+        current_path = line.substr(path_start);
+        output += "FILE:" + current_path + "\r\n";
+      }
+    }
+    for (std::size_t start = 0;; start += 255) {
+      std::string piece = rest.substr(start, 255);
+      const bool full = piece.size() == 255;
+      piece.erase(piece.find_last_not_of(' ') + 1);
+      output += piece + "\r\n";
+      if (!full) {
+        break;
+      }
+    }
+    line.clear();
+  };
+  for (const char byte : listing) {
+    if (byte == '\n') {
+      convert_line();
+    } else if (byte != '\r') {
+      line += byte;
+    }
+  }
+  convert_line();
+  return output;
+}
+
 TEST(CorpusTest, RealListingsConvertFaithfully) {
   const std::vector<fs::path> listings = corpus_listings();
   if (listings.empty()) {
@@ -148,6 +209,36 @@ TEST(CorpusTest, RealListingsConvertFaithfully) {
     MemorySource source(bytes);
     MemorySink sink;
     convert_stream(source, sink, 80);
+    check_cut_records(uncut, split_records(sink.written()), 80);
+  }
+  fs::remove(scratch);
+}
+
+TEST(CorpusTest, WholeLinePathsOnRealListings) {
+  const std::vector<fs::path> listings = corpus_listings();
+  if (listings.empty()) {
+    GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
+  }
+  const fs::path scratch =
+      fs::temp_directory_path() /
+      ("vadrimel_corpus_test_p_" + std::to_string(std::random_device{}()) + ".txt");
+  for (const fs::path& listing : listings) {
+    SCOPED_TRACE(listing.filename().string());
+    const std::string bytes = testing::read_file(listing.string());
+    ASSERT_EQ(bytes.find('\0'), std::string::npos);
+    Settings settings{0, listing.string(), scratch.string()};
+    settings.whole_line_paths = true;
+    ASSERT_EQ(convert_listing(settings, stdout), 0);
+    const std::string output = testing::read_file(scratch.string());
+    ASSERT_EQ(testing::difference(output, reference_whole_line_output(bytes)), "");
+    const std::vector<std::string> uncut = split_records(output);
+    for (const std::string& record : uncut) {
+      EXPECT_TRUE(record.starts_with("FILE:") || record.size() <= 255);
+      EXPECT_TRUE(record.empty() || record.back() != ' ') << printable(record);
+    }
+    MemorySource source(bytes, 4096);
+    MemorySink sink;
+    convert_stream(source, sink, 80, PathSearch::WHOLE_LINE);
     check_cut_records(uncut, split_records(sink.written()), 80);
   }
   fs::remove(scratch);

@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes through the real conversion run and the command-line
-// reading, and checks what must hold of any output. The first byte is the
+// Feeds arbitrary bytes through the real conversion run, with paths looked for
+// per chunk and on whole lines, and through the command-line reading, and
+// checks what must hold of any output. The first byte is the
 // "-m" setting; the rest is the listing. The same bytes, cut at zero bytes,
 // are also read as a command line.
 
@@ -28,7 +29,9 @@ constexpr std::string_view PATH_PREFIX = "FILE:";
 
 /// Checks the records of one conversion. The listing holds no 'F', so every
 /// record that starts with "FILE:" is a source path record.
-void check_records(std::string_view output, std::uint8_t max_length) {
+void check_records(std::string_view output, std::uint8_t max_length,
+                   vadrimel::PathSearch path_search) {
+  const bool whole_lines = path_search == vadrimel::PathSearch::WHOLE_LINE;
   require(output.ends_with("\r\n"));
   std::string_view previous_path;
   bool path_record_before = false;
@@ -40,24 +43,27 @@ void check_records(std::string_view output, std::uint8_t max_length) {
     require(record.find_first_of("\r\n") == std::string_view::npos);
     if (record.starts_with(PATH_PREFIX)) {
       const std::string_view path = record.substr(PATH_PREFIX.size());
-      require(!path_record_before && path != previous_path && path.size() <= 254);
+      require(!path_record_before && path != previous_path);
+      require(path.size() <= (whole_lines ? vadrimel::MAX_HELD_LINE_LENGTH : 254));
       previous_path = path;
       path_record_before = true;
       continue;
     }
     require(record.size() <= 255);
     require(max_length <= 31 || record.size() <= max_length);
+    // With whole-line paths, padding never survives, not even on its own.
+    require(!whole_lines || record.empty() || record.back() != ' ');
     path_record_before = false;
   }
   require(!path_record_before); // a path record always has its line after it
 }
 
 std::string convert(const std::string& listing, std::uint8_t max_length,
-                    std::size_t largest_read) {
+                    vadrimel::PathSearch path_search, std::size_t largest_read) {
   MemorySource source(listing, largest_read);
   MemorySink sink;
   const vadrimel::ConversionResult result =
-      vadrimel::convert_stream(source, sink, max_length);
+      vadrimel::convert_stream(source, sink, max_length, path_search);
   require(!result.read_failed && !result.write_failed);
   return sink.written();
 }
@@ -69,10 +75,13 @@ void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
   for (char& byte : listing) {
     byte = byte == 'F' ? 'f' : byte;
   }
-  const std::string output = convert(listing, max_length, 1U << 20U);
-  check_records(output, max_length);
-  // However the input arrives, the output is the same.
-  require(convert(listing, max_length, 1 + max_length % 7) == output);
+  for (const auto path_search :
+       {vadrimel::PathSearch::PER_CHUNK, vadrimel::PathSearch::WHOLE_LINE}) {
+    const std::string output = convert(listing, max_length, path_search, 1U << 20U);
+    check_records(output, max_length, path_search);
+    // However the input arrives, the output is the same.
+    require(convert(listing, max_length, path_search, 1 + max_length % 7) == output);
+  }
 }
 
 void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
