@@ -9,6 +9,7 @@ Prints the ratios, vadrimel's throughput and its peak resident memory.
 
 import argparse
 import os
+import resource
 import shutil
 import statistics
 import subprocess
@@ -19,14 +20,20 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
+def children_cpu():
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
+
+
 def run(command, stdout=subprocess.DEVNULL):
-    """Wall time of one command, in seconds."""
+    """Wall time and CPU time (user + system) of one command, in seconds."""
+    cpu_before = children_cpu()
     start = time.perf_counter()
     status = subprocess.run(command, stdout=stdout, check=False).returncode
     elapsed = time.perf_counter() - start
     if status != 0:
         sys.exit("failed: " + " ".join(command))
-    return elapsed
+    return elapsed, children_cpu() - cpu_before
 
 
 def peak_memory(command):
@@ -44,8 +51,9 @@ def make_listing(path, size_mib):
                         str(size_mib), path], check=True)
 
 
-def compare(commands, runs):
-    """Median wall time of each named command."""
+def compare(commands, runs, measure=0):
+    """Median wall time (measure 0) or CPU time (measure 1) of each named
+    command."""
     times = {name: [] for name in commands}
     for _ in range(runs):
         for name, (command, output) in commands.items():
@@ -53,8 +61,33 @@ def compare(commands, runs):
             # which would otherwise slow whichever command comes next.
             os.sync()
             with open(output or os.devnull, "wb") as out:
-                times[name].append(run(command, out))
+                times[name].append(run(command, out)[measure])
     return {name: statistics.median(t) for name, t in times.items()}
+
+
+def make_one_line(path, size_mib):
+    """A single line of listing text with no line feed at all."""
+    unit = b"000000   0e01     MOVLW 0x1   C:\\My Code\\a.c   "
+    target = int(size_mib * 1024 * 1024)
+    if not os.path.exists(path) or os.path.getsize(path) != target:
+        with open(path, "wb") as out:
+            out.write((unit * (target // len(unit) + 1))[:target])
+
+
+def compare_whole_line_paths(program, listings, out, runs):
+    """CPU time and peak memory of -p against the default on each listing."""
+    print(f"-p against the default, CPU time (user + system), median of {runs}:")
+    for label, listing in listings:
+        cpu = compare({
+            "default": ([program, "-m80", listing, out], None),
+            "-p": ([program, "-m80", "-p", listing, out], None),
+        }, runs, measure=1)
+        memory = {name: peak_memory(command) for name, command in (
+            ("default", [program, "-m80", listing, out]),
+            ("-p", [program, "-m80", "-p", listing, out]))}
+        print(f"  {label}: default {cpu['default']:.3f} s, -p {cpu['-p']:.3f} s, "
+              f"ratio -p / default {cpu['-p'] / cpu['default']:.2f}; peak memory "
+              f"{memory['default']} KiB and {memory['-p']} KiB")
 
 
 def main():
@@ -64,6 +97,8 @@ def main():
     parser.add_argument("--runs", type=int, default=7)
     parser.add_argument("--small-runs", type=int, default=41)
     parser.add_argument("--dir", default=None, help="where the listings go")
+    parser.add_argument("--line-size", type=float, default=64,
+                        help="the listing of one line with no line feed, MiB")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
     work = args.dir or tempfile.mkdtemp(prefix="vadrimel_bench_")
@@ -106,6 +141,11 @@ def main():
     print(f"  1 MiB listing   {one_mib_memory} KiB")
     print(f"  {args.size:g} MiB listing {big_memory} KiB"
           f"  (difference {big_memory - one_mib_memory} KiB)")
+    one_line = os.path.join(work, "one_line.lst")
+    make_one_line(one_line, args.line_size)
+    compare_whole_line_paths(program, [
+        (f"{args.size:g} MiB listing", big),
+        (f"{args.line_size:g} MiB line, no line feed", one_line)], out, args.runs)
     if not args.dir:
         shutil.rmtree(work)
 
