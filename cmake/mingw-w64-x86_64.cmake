@@ -18,4 +18,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # runs on its own without MinGW's DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all wine)
+# wine turns a Linux command line and Linux file names into Windows ones by
+# the locale: UTF-8, so that names beyond ASCII cross intact.
+set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all LANG=C.UTF-8 LC_ALL=C.UTF-8 wine)

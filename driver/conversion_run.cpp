@@ -10,8 +10,8 @@ namespace vadrimel {
 
 namespace {
 
-int report_fatal(std::FILE* messages, const char* what, const std::string& path) {
-  static_cast<void>(std::fprintf(messages, "Fatal: %s:%s\n", what, path.c_str()));
+int report_fatal(std::FILE* messages, const char* what, const std::string& name) {
+  write_message(messages, "Fatal: " + std::string(what) + ":" + name + "\n");
   return EXIT_FAILURE;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "listing/byte_stream.h"
 
@@ -18,8 +19,9 @@ public:
   FileSource() = default;
   ~FileSource() override;
 
-  /// False when the path cannot be opened for reading, or names a directory.
-  bool open(const std::string& path);
+  /// False when the file cannot be opened for reading, or is a directory.
+  /// Names are UTF-8 on Windows and bytes elsewhere.
+  bool open(const std::string& name);
   std::size_t read(char* buffer, std::size_t capacity) override;
   [[nodiscard]] bool failed() const override;
 
@@ -33,7 +35,7 @@ public:
   FileSink() = default;
   ~FileSink() override;
 
-  bool create(const std::string& path);
+  bool create(const std::string& name);
   bool write(const char* bytes, std::size_t size) override;
   bool close() override;
 
@@ -45,10 +47,15 @@ private:
 /// every system, as they do on Linux, and scripts see the same bytes.
 void use_binary_standard_output();
 
-/// True when both paths name one existing regular file, by whatever spelling
-/// or link. Devices and anything that does not exist yet are never the same.
-bool names_same_regular_file(const std::string& input_path,
-                             const std::string& output_path);
+/// Writes a message (UTF-8 text) to `messages` as bytes; on a Windows console
+/// as UTF-16, so that any name shows as it is.
+void write_message(std::FILE* messages, std::string_view text);
+
+/// True when both names are of one existing regular file, by whatever spelling,
+/// letter case (where the system ignores it) or link. Devices and anything
+/// that does not exist yet are never the same.
+bool names_same_regular_file(const std::string& input_name,
+                             const std::string& output_name);
 
 } // namespace vadrimel
 

@@ -9,6 +9,7 @@
 #include <io.h>
 #include <process.h>
 #include <sys/stat.h>
+#include <windows.h>
 #else
 #include <sys/wait.h>
 #endif
@@ -63,16 +64,23 @@ std::string command_line_quoted(const std::string& text) {
   return quoted + "\"";
 }
 
-/// Runs the program with its standard output and error in the named files;
-/// returns its exit status.
-int start_program(const std::vector<std::string>& arguments, const char* out,
+/// UTF-16 for the wide-character command line, by the system's own converter.
+std::wstring widen(const std::string& utf8) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(),
+                                       static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                      size);
+  return wide;
+}
+
+/// Runs the program with arguments already quoted, its standard output and
+/// error in the named files; returns its exit status.
+int spawn_program(const std::vector<std::wstring>& quoted, const char* out,
                   const char* err) {
-  std::vector<std::string> quoted = {command_line_quoted(VADRIMEL_PROGRAM)};
-  for (const std::string& argument : arguments) {
-    quoted.push_back(command_line_quoted(argument));
-  }
-  std::vector<const char*> argv;
-  for (const std::string& each : quoted) {
+  const std::wstring program = widen(VADRIMEL_PROGRAM);
+  std::vector<const wchar_t*> argv;
+  for (const std::wstring& each : quoted) {
     argv.push_back(each.c_str());
   }
   argv.push_back(nullptr);
@@ -85,13 +93,44 @@ int start_program(const std::vector<std::string>& arguments, const char* out,
   const int err_file = _open(err, flags, _S_IREAD | _S_IWRITE);
   _dup2(out_file, 1);
   _dup2(err_file, 2);
-  const auto status = _spawnv(_P_WAIT, VADRIMEL_PROGRAM, argv.data());
+  const auto status = _wspawnv(_P_WAIT, program.c_str(), argv.data());
   _dup2(saved_out, 1);
   _dup2(saved_err, 2);
   for (const int file : {out_file, err_file, saved_out, saved_err}) {
     _close(file);
   }
   return static_cast<int>(status);
+}
+
+/// Removes a folder and all it holds; `folder` is in the long form.
+void remove_tree(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE const search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name == L"." || name == L"..") {
+        continue;
+      }
+      const std::wstring path = folder + L"\\" + name;
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        remove_tree(path);
+      } else {
+        DeleteFileW(path.c_str());
+      }
+    } while (FindNextFileW(search, &found) != 0);
+    FindClose(search);
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+int start_program(const std::vector<std::string>& arguments, const char* out,
+                  const char* err) {
+  std::vector<std::wstring> quoted = {widen(command_line_quoted(VADRIMEL_PROGRAM))};
+  for (const std::string& argument : arguments) {
+    quoted.push_back(widen(command_line_quoted(argument)));
+  }
+  return spawn_program(quoted, out, err);
 }
 
 #else
@@ -170,9 +209,11 @@ protected:
     EXPECT_EQ(outcome.err, "") << shown;
   }
 
-  static void expect_file(const std::string& path, const std::string& bytes) {
-    ASSERT_TRUE(fs::exists(path)) << path;
-    EXPECT_EQ(printable(read_file(path)), printable(bytes)) << path;
+  /// `name` is UTF-8 on every system.
+  static void expect_file(const std::string& name, const std::string& bytes) {
+    ASSERT_TRUE(fs::exists(testing::path_of(name))) << printable(name);
+    EXPECT_EQ(testing::difference(read_file(testing::path_of(name)), bytes), "")
+        << printable(name);
   }
 
 private:
@@ -348,6 +389,86 @@ TEST_F(EndToEndTest, SameFileIsRefusedAndKept) {
     expect_file("in.lst", LISTING);
   }
 }
+
+TEST_F(EndToEndTest, NamesBeyondAscii) {
+  const std::vector<std::pair<std::string, std::string>> names = {
+      {"列表 ü.lst", "输出 ü.txt"},
+      {"Отчёт.lst", "Вывод.txt"},
+      {"😀 listing.lst", "😀 out.txt"},
+  };
+  for (const auto& [input, output] : names) {
+    write_file(testing::path_of(input), LISTING);
+    expect_run({input, output}, 0, "");
+    expect_file(output, UNCUT);
+  }
+  expect_run({"😀 missing.lst", "out.txt"}, 1, "Fatal: can't open file:😀 missing.lst\n");
+  expect_run({"Отчёт.lst", "нет/out.txt"}, 1, "Fatal: can't create file:нет/out.txt\n");
+  expect_run({"Отчёт.lst", "./Отчёт.lst"}, 1,
+             "Fatal: input and output are the same file:./Отчёт.lst\n");
+  expect_file("Отчёт.lst", LISTING);
+}
+
+TEST_F(EndToEndTest, LongPathThroughNamesBeyondAscii) {
+  std::string nested = ".";
+  for (int level = 0; level < 12; ++level) {
+    nested += "/Отчёты за год — папка номер " + std::to_string(level);
+  }
+  fs::create_directories(testing::path_of(nested));
+  const std::string input = nested + "/列表.lst";
+  const std::string output = nested + "/输出.txt";
+  ASSERT_GT(testing::path_of(output).u16string().size(), 300U);
+  write_file(testing::path_of(input), LISTING);
+  expect_run({input, output}, 0, "");
+  expect_file(output, UNCUT);
+  const auto absolute = [](const std::string& name) {
+    const std::u8string path = fs::absolute(testing::path_of(name)).u8string();
+    return std::string(path.begin(), path.end());
+  };
+  expect_run({"-m40", absolute(input), absolute(output)}, 0, "");
+  expect_file(output, CUT_AT_40);
+  expect_run({input, absolute(input)}, 1,
+             "Fatal: input and output are the same file:" + absolute(input) + "\n");
+  expect_file(input, LISTING);
+#ifdef _WIN32
+  // The C runtime's removal cannot reach so deep; the system's own calls can,
+  // through the long form.
+  const fs::path top =
+      fs::absolute(testing::path_of(nested.substr(0, nested.find('/', 2))));
+  remove_tree(L"\\\\?\\" + top.lexically_normal().make_preferred().wstring());
+#endif
+}
+
+TEST_F(EndToEndTest, SameFileByLetterCase) {
+  if (!ON_WINDOWS) {
+    GTEST_SKIP() << "skipped: letter case tells files apart on this system";
+  }
+  write_file("same.lst", LISTING);
+  write_file(testing::path_of("Отчёт.lst"), LISTING);
+  expect_run({"same.lst", "SAME.LST"}, 1,
+             "Fatal: input and output are the same file:SAME.LST\n");
+  expect_run({"Отчёт.lst", "ОТЧЁТ.LST"}, 1,
+             "Fatal: input and output are the same file:ОТЧЁТ.LST\n");
+  expect_file("same.lst", LISTING);
+  expect_file("Отчёт.lst", LISTING);
+}
+
+#ifdef _WIN32
+TEST_F(EndToEndTest, NamesThatAreNotUnicode) {
+  // Windows allows an unpaired surrogate in a name; it has no UTF-8 form, so
+  // it is refused as a name and shown as U+FFFD.
+  write_file("in.lst", LISTING);
+  const std::wstring program = widen(command_line_quoted(VADRIMEL_PROGRAM));
+  const int missing = spawn_program({program, L"\"\xD800.lst\"", L"out.txt"}, "o", "e");
+  EXPECT_EQ(missing, 1);
+  EXPECT_EQ(printable(read_file("o")), printable("Fatal: can't open file:\uFFFD.lst\n"));
+  const int output = spawn_program({program, L"in.lst", L"\"\xDC00.txt\""}, "o", "e");
+  EXPECT_EQ(output, 1);
+  EXPECT_EQ(printable(read_file("o")),
+            printable("Fatal: can't create file:\uFFFD.txt\n"));
+  EXPECT_EQ(read_file("e"), "");
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
+}
+#endif
 
 TEST_F(EndToEndTest, LinksToTheInputAreRefused) {
   if (ON_WINDOWS) {

@@ -121,12 +121,17 @@ private:
   int closes_ = 0;
 };
 
-inline std::string read_file(const std::string& path) {
+/// The file system's path for a UTF-8 name, on every system.
+inline std::filesystem::path path_of(std::string_view utf8) {
+  return {std::u8string(utf8.begin(), utf8.end())};
+}
+
+inline std::string read_file(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-inline void write_file(const std::string& path, std::string_view bytes) {
+inline void write_file(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream file(path, std::ios::binary);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
