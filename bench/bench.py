@@ -99,6 +99,9 @@ def main():
     parser.add_argument("--dir", default=None, help="where the listings go")
     parser.add_argument("--line-size", type=float, default=64,
                         help="the listing of one line with no line feed, MiB")
+    parser.add_argument("--dynamic", default=None,
+                        help="a dynamically linked build of vadrimel, timed on the "
+                        "small listing beside the program")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
     work = args.dir or tempfile.mkdtemp(prefix="vadrimel_bench_")
@@ -117,10 +120,14 @@ def main():
         "cat": (["cat", big], copy),
         "vadrimel": ([program, "-m80", big, out], None),
     }, args.runs)
-    small_times = compare({
+    small_commands = {
         "cat": (["cat", small], copy),
         "vadrimel": ([program, "-m80", small, out], None),
-    }, args.small_runs)
+    }
+    if args.dynamic:
+        small_commands["dynamic"] = ([os.path.abspath(args.dynamic), "-m80", small, out],
+                                     None)
+    small_times = compare(small_commands, args.small_runs)
     one_mib_memory = peak_memory([program, "-m80", one_mib, out])
     big_memory = peak_memory([program, "-m80", big, out])
 
@@ -137,6 +144,9 @@ def main():
     print(f"  cat        {small_times['cat'] * 1000:.2f} ms")
     print(f"  vadrimel   {small_times['vadrimel'] * 1000:.2f} ms")
     print(f"  ratio vadrimel / cat: {small_times['vadrimel'] / small_times['cat']:.2f}")
+    if args.dynamic:
+        print(f"  dynamic    {small_times['dynamic'] * 1000:.2f} ms  (ratio dynamic / "
+              f"vadrimel {small_times['dynamic'] / small_times['vadrimel']:.2f})")
     print("peak resident memory of vadrimel:")
     print(f"  1 MiB listing   {one_mib_memory} KiB")
     print(f"  {args.size:g} MiB listing {big_memory} KiB"

@@ -103,6 +103,17 @@ void BM_ConvertStream(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertStream);
 
+void BM_ConvertStreamWholeLinePaths(benchmark::State& state) {
+  const std::string& text = listing();
+  for (auto _ : state) {
+    ViewSource source(text);
+    CountingSink sink;
+    benchmark::DoNotOptimize(convert_stream(source, sink, 80, PathSearch::WHOLE_LINE));
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ConvertStreamWholeLinePaths);
+
 void BM_RewriteLine(benchmark::State& state) {
   const std::string& text = listing();
   const std::string row = text.substr(0, text.find('\r'));
