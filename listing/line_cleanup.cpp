@@ -14,9 +14,14 @@ constexpr char SPACE = ' ';
 // look at eight bytes at a time.
 using Word = std::uint64_t;
 constexpr std::size_t WORD_SIZE = sizeof(Word);
+constexpr Word ONES = 0x0101010101010101U;
 constexpr Word LOW_BITS = 0x7F7F7F7F7F7F7F7FU;
 constexpr Word HIGH_BITS = ~LOW_BITS;
-constexpr Word SPACES = 0x2020202020202020U;
+
+/// A word of eight copies of `byte`.
+constexpr Word repeated(char byte) noexcept {
+  return ONES * static_cast<unsigned char>(byte);
+}
 
 Word load_word(const char* bytes) noexcept {
   Word word = 0;
@@ -24,19 +29,19 @@ Word load_word(const char* bytes) noexcept {
   return word;
 }
 
-/// The top bit of each byte set exactly where `word` has a space (no carry
-/// reaches a neighbouring byte, so no byte is flagged by mistake).
-Word space_bytes(Word word) noexcept {
-  const Word zero_where_space = word ^ SPACES;
-  return ~(((zero_where_space & LOW_BITS) + LOW_BITS) | zero_where_space | LOW_BITS);
+/// The top bit of each byte set exactly where `word` has the byte that
+/// `pattern` repeats (no carry reaches a neighbouring byte, so no byte is
+/// flagged by mistake).
+Word matching_bytes(Word word, Word pattern) noexcept {
+  const Word zero_where_equal = word ^ pattern;
+  return ~(((zero_where_equal & LOW_BITS) + LOW_BITS) | zero_where_equal | LOW_BITS);
 }
 
-/// True when any byte of the word is a space: a zero byte of word ^ SPACES
-/// makes the subtraction borrow into its top bit.
-bool holds_space(Word word) noexcept {
-  constexpr Word ONES = 0x0101010101010101U;
-  const Word zero_where_space = word ^ SPACES;
-  return ((zero_where_space - ONES) & ~zero_where_space & HIGH_BITS) != 0;
+/// True when any byte of the word is the byte `pattern` repeats: a zero byte
+/// of word ^ pattern makes the subtraction borrow into its top bit.
+bool holds_byte(Word word, Word pattern) noexcept {
+  const Word zero_where_equal = word ^ pattern;
+  return ((zero_where_equal - ONES) & ~zero_where_equal & HIGH_BITS) != 0;
 }
 
 /// Offset, in memory order, of the last byte flagged in a non-zero `flags`.
@@ -48,26 +53,35 @@ std::size_t last_flagged_byte(Word flags) noexcept {
   }
 }
 
-/// One past the last byte of the text that is (`want_space`) or is not a
-/// space; 0 when there is none. Whole words that cannot hold it are passed
+/// One past the last byte of the text that is (`want_equal`) or is not
+/// `byte`; 0 when there is none. Whole words that cannot hold it are passed
 /// over with a cheap test; only the word that holds it is looked into.
-std::size_t find_last(std::string_view text, bool want_space) noexcept {
+std::size_t find_last(std::string_view text, char byte, bool want_equal) noexcept {
+  const Word pattern = repeated(byte);
   std::size_t end = text.size();
   for (; end >= WORD_SIZE; end -= WORD_SIZE) {
     const Word word = load_word(text.data() + end - WORD_SIZE);
-    if (want_space ? word != SPACES && !holds_space(word) : word == SPACES) {
+    if (want_equal ? word != pattern && !holds_byte(word, pattern) : word == pattern) {
       continue;
     }
-    const Word spaces = space_bytes(word);
-    return end - WORD_SIZE +
-           last_flagged_byte(want_space ? spaces : ~spaces & HIGH_BITS) + 1;
+    const Word equal = matching_bytes(word, pattern);
+    return end - WORD_SIZE + last_flagged_byte(want_equal ? equal : ~equal & HIGH_BITS) +
+           1;
   }
   for (; end > 0; --end) {
-    if ((text[end - 1] == SPACE) == want_space) {
+    if ((text[end - 1] == byte) == want_equal) {
       return end;
     }
   }
   return 0;
+}
+
+std::size_t after_last_space(std::string_view text) noexcept {
+  return find_last(text, SPACE, true);
+}
+
+std::size_t after_last_non_space(std::string_view text) noexcept {
+  return find_last(text, SPACE, false);
 }
 
 void end_text_at_zero_byte(LineChunk& chunk) noexcept {
@@ -87,7 +101,7 @@ bool looks_like_source_path(std::string_view text) noexcept {
 /// Only the text after the last space is considered: a path that itself holds
 /// a space is left on the line.
 bool take_off_source_path(LineChunk& chunk, SourcePath& source_path) noexcept {
-  const std::size_t after_space_index = find_last(chunk.text, true);
+  const std::size_t after_space_index = after_last_space(chunk.text);
   if (after_space_index == 0) {
     return false;
   }
@@ -109,8 +123,9 @@ std::string_view cut_to_max_length(std::string_view text,
 /// stands; npos when there is none. Colons are rare in a listing line, so the
 /// search goes from colon to colon.
 std::size_t find_last_drive_start(std::string_view line) noexcept {
-  for (std::size_t colon = line.rfind(':'); colon != std::string_view::npos && colon >= 2;
-       colon = line.rfind(':', colon - 1)) {
+  for (std::size_t end = find_last(line, ':', true); end > 2;
+       end = find_last(line.substr(0, end - 1), ':', true)) {
+    const std::size_t colon = end - 1;
     const bool separator_follows =
         colon + 1 < line.size() && (line[colon + 1] == '\\' || line[colon + 1] == '/');
     if (separator_follows && is_upper_case_letter(line[colon - 1]) &&
@@ -121,9 +136,29 @@ std::size_t find_last_drive_start(std::string_view line) noexcept {
   return std::string_view::npos;
 }
 
-/// A path that holds spaces, told apart from a path followed by padding.
-bool is_path_with_spaces(std::string_view text) noexcept {
-  return text.find("  ") == std::string_view::npos && text.back() != SPACE;
+/// Where the second of the line's last two spaces in a row stands; 0 when
+/// there are none.
+std::size_t find_last_double_space(std::string_view line) noexcept {
+  for (std::size_t end = after_last_space(line); end > 1;
+       end = after_last_space(line.substr(0, end - 1))) {
+    if (line[end - 2] == SPACE) {
+      return end - 1;
+    }
+  }
+  return 0;
+}
+
+/// Where the space in front of a path that holds spaces stands; npos when
+/// there is none. Padding is never part of such a path: it may not end in a
+/// space nor hold two in a row, so only what follows the last two spaces in
+/// a row needs searching.
+std::size_t find_path_with_spaces(std::string_view line) noexcept {
+  if (line.empty() || line.back() == SPACE) {
+    return std::string_view::npos;
+  }
+  const std::size_t from = find_last_double_space(line);
+  const std::size_t drive_start = find_last_drive_start(line.substr(from));
+  return drive_start == std::string_view::npos ? drive_start : from + drive_start;
 }
 
 LineParts split_at(std::string_view line, std::size_t space) noexcept {
@@ -142,7 +177,7 @@ bool SourcePath::replace_if_different(std::string_view path) noexcept {
 }
 
 void strip_trailing_spaces(LineChunk& chunk) noexcept {
-  const std::size_t kept = find_last(chunk.text, false);
+  const std::size_t kept = after_last_non_space(chunk.text);
   if (kept > 0) {
     chunk.text = chunk.text.substr(0, kept);
   }
@@ -161,21 +196,20 @@ bool rewrite_line(LineChunk& chunk, SourcePath& source_path,
 }
 
 LineParts split_off_source_path(std::string_view line) noexcept {
-  const std::size_t after_last_space = find_last(line, true);
-  if (after_last_space != 0 && looks_like_source_path(line.substr(after_last_space))) {
-    return split_at(line, after_last_space - 1);
+  const std::size_t after_space = after_last_space(line);
+  if (after_space != 0 && looks_like_source_path(line.substr(after_space))) {
+    return split_at(line, after_space - 1);
   }
-  const std::size_t drive_start = find_last_drive_start(line);
-  if (drive_start != std::string_view::npos &&
-      is_path_with_spaces(line.substr(drive_start + 1))) {
-    return split_at(line, drive_start);
+  const std::size_t path_space = find_path_with_spaces(line);
+  if (path_space != std::string_view::npos) {
+    return split_at(line, path_space);
   }
   return {.text = line, .path = {}};
 }
 
 std::string_view clean_piece(std::string_view piece, std::uint8_t max_length) noexcept {
   const std::string_view cut = cut_to_max_length(piece, max_length);
-  return cut.substr(0, find_last(cut, false));
+  return cut.substr(0, after_last_non_space(cut));
 }
 
 } // namespace vadrimel

@@ -96,10 +96,6 @@ int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
   return result;
 }
 
-std::string_view text_up_to_zero_byte(const LineChunk& chunk) noexcept {
-  return chunk.holds_zero_byte ? chunk.text.substr(0, chunk.text.find('\0')) : chunk.text;
-}
-
 std::string_view HeldLine::chunk(std::size_t index) const noexcept {
   const std::size_t start = index * MAX_CHUNK_LENGTH;
   return {buffer_.data() + start, std::min(MAX_CHUNK_LENGTH, length_ - start)};

@@ -33,7 +33,9 @@ struct LineChunk {
 };
 
 /// The chunk's text up to its first zero byte, which ends it as text.
-std::string_view text_up_to_zero_byte(const LineChunk& chunk) noexcept;
+inline std::string_view text_up_to_zero_byte(const LineChunk& chunk) noexcept {
+  return chunk.holds_zero_byte ? chunk.text.substr(0, chunk.text.find('\0')) : chunk.text;
+}
 
 /// The most chunks one line may come in and still be held whole.
 inline constexpr std::size_t MAX_HELD_CHUNKS = 256;

@@ -124,29 +124,6 @@ void check_cut_records(const std::vector<std::string>& uncut,
   }
 }
 
-bool is_drive(std::string_view text) {
-  return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && text[1] == ':';
-}
-
-/// The path of a whole line the plain way: after the last space when that
-/// starts a drive; else after the last space that starts a drive and a
-/// separator, unless two spaces in a row or a trailing space follow it.
-std::size_t reference_path_start(const std::string& line) {
-  const std::size_t space = line.rfind(' ');
-  if (space != std::string::npos && is_drive(line.substr(space + 1))) {
-    return space + 1;
-  }
-  for (std::size_t at = line.size(); at-- > 0;) {
-    const std::string tail = line[at] == ' ' ? line.substr(at + 1) : "";
-    if (is_drive(tail) && tail.size() > 2 && (tail[2] == '\\' || tail[2] == '/')) {
-      return tail.find("  ") == std::string::npos && tail.back() != ' '
-                 ? at + 1
-                 : std::string::npos;
-    }
-  }
-  return std::string::npos;
-}
-
 /// What -p must make of a listing whose lines all fit MAX_HELD_LINE_LENGTH.
 std::string reference_whole_line_output(const std::string& listing) {
   std::string output;
@@ -155,7 +132,7 @@ std::string reference_whole_line_output(const std::string& listing) {
   const auto convert_line = [&] {
     EXPECT_LE(line.size(), MAX_HELD_LINE_LENGTH);
     std::string rest = line;
-    const std::size_t path_start = reference_path_start(line);
+    const std::size_t path_start = testing::reference_path_start(line);
     if (path_start != std::string::npos) {
       rest = line.substr(0, path_start - 1);
       if (line.substr(path_start) != current_path) {

@@ -56,6 +56,30 @@ inline std::string difference(std::string_view actual, std::string_view expected
          printable(expected.substr(from, 80));
 }
 
+/// The start of a whole line's source path found the plain way, to compare the
+/// converter with: after the last space when that starts a drive letter and a
+/// colon; else after the last space that starts a drive, a colon and a
+/// separator, unless two spaces in a row or a trailing space follow it.
+/// npos when the line has no path.
+inline std::size_t reference_path_start(std::string_view line) {
+  const auto is_drive = [](std::string_view text) {
+    return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && text[1] == ':';
+  };
+  const std::size_t space = line.rfind(' ');
+  if (space != std::string_view::npos && is_drive(line.substr(space + 1))) {
+    return space + 1;
+  }
+  for (std::size_t at = line.size(); at-- > 0;) {
+    const std::string_view tail = line[at] == ' ' ? line.substr(at + 1) : "";
+    if (is_drive(tail) && tail.size() > 2 && (tail[2] == '\\' || tail[2] == '/')) {
+      return tail.find("  ") == std::string_view::npos && tail.back() != ' '
+                 ? at + 1
+                 : std::string_view::npos;
+    }
+  }
+  return std::string_view::npos;
+}
+
 /// Input from memory, handed out at most `largest_read` bytes a call; fails
 /// (as a disk would) on read call number `failing_read` (1-based, 0: never).
 class MemorySource final : public ByteSource {

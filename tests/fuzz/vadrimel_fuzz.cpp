@@ -4,6 +4,7 @@
 // "-m" setting; the rest is the listing. The same bytes, cut at zero bytes,
 // are also read as a command line.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -84,6 +85,20 @@ void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+/// The path finder against the plain reference, on every line of the input.
+void fuzz_path_finder(std::string_view listing) {
+  while (!listing.empty()) {
+    const std::string_view line = listing.substr(0, listing.find('\n'));
+    listing.remove_prefix(std::min(line.size() + 1, listing.size()));
+    const vadrimel::LineParts parts = vadrimel::split_off_source_path(line);
+    const std::size_t start = vadrimel::testing::reference_path_start(line);
+    require(start == std::string_view::npos
+                ? parts.path.empty() && parts.text == line
+                : parts.path == line.substr(start) &&
+                      parts.text == line.substr(0, start - 1));
+  }
+}
+
 void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
   std::vector<std::string> words = {"vadrimel"};
   std::string word;
@@ -117,6 +132,7 @@ void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz_conversion(data, size);
+  fuzz_path_finder({reinterpret_cast<const char*>(data), size});
   fuzz_command_line(data, size);
   return 0;
 }
