@@ -162,15 +162,27 @@ std::string reference_whole_line_output(const std::string& listing) {
   return output;
 }
 
-TEST(CorpusTest, RealListingsConvertFaithfully) {
-  const std::vector<fs::path> listings = corpus_listings();
-  if (listings.empty()) {
-    GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
+/// Every listing of the corpus, or the test skipped visibly when there is
+/// none; and a scratch file for the output.
+class CorpusTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    listings_ = corpus_listings();
+    if (listings_.empty()) {
+      GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
+    }
   }
-  const fs::path scratch =
+  void TearDown() override { fs::remove(scratch_); }
+
+  std::vector<fs::path> listings_;
+  const fs::path scratch_ =
       fs::temp_directory_path() /
       ("vadrimel_corpus_test_" + std::to_string(std::random_device{}()) + ".txt");
-  for (const fs::path& listing : listings) {
+};
+
+TEST_F(CorpusTest, RealListingsConvertFaithfully) {
+  const fs::path& scratch = scratch_;
+  for (const fs::path& listing : listings_) {
     SCOPED_TRACE(listing.filename().string());
     const std::string bytes = testing::read_file(listing.string());
     // The uncut run goes through the real files, as the program does.
@@ -188,18 +200,11 @@ TEST(CorpusTest, RealListingsConvertFaithfully) {
     convert_stream(source, sink, 80);
     check_cut_records(uncut, split_records(sink.written()), 80);
   }
-  fs::remove(scratch);
 }
 
-TEST(CorpusTest, WholeLinePathsOnRealListings) {
-  const std::vector<fs::path> listings = corpus_listings();
-  if (listings.empty()) {
-    GTEST_SKIP() << "skipped: no listings in " << VADRIMEL_CORPUS_DIR;
-  }
-  const fs::path scratch =
-      fs::temp_directory_path() /
-      ("vadrimel_corpus_test_p_" + std::to_string(std::random_device{}()) + ".txt");
-  for (const fs::path& listing : listings) {
+TEST_F(CorpusTest, WholeLinePathsOnRealListings) {
+  const fs::path& scratch = scratch_;
+  for (const fs::path& listing : listings_) {
     SCOPED_TRACE(listing.filename().string());
     const std::string bytes = testing::read_file(listing.string());
     ASSERT_EQ(bytes.find('\0'), std::string::npos);
@@ -218,7 +223,6 @@ TEST(CorpusTest, WholeLinePathsOnRealListings) {
     convert_stream(source, sink, 80, PathSearch::WHOLE_LINE);
     check_cut_records(uncut, split_records(sink.written()), 80);
   }
-  fs::remove(scratch);
 }
 
 } // namespace
