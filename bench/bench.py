@@ -90,6 +90,19 @@ def compare_whole_line_paths(program, listings, out, runs):
               f"{memory['default']} KiB and {memory['-p']} KiB")
 
 
+def compare_with_reference(program, reference, listing, out, runs):
+    """CPU time of the program against another build of it, both path searches."""
+    print(f"against the reference build {reference}, CPU time, median of {runs}:")
+    for label, options in (("default", ["-m80"]), ("-p", ["-m80", "-p"])):
+        cpu = compare({
+            "reference": ([reference] + options + [listing, out], None),
+            "program": ([program] + options + [listing, out], None),
+        }, runs, measure=1)
+        print(f"  {label}: reference {cpu['reference']:.3f} s, program "
+              f"{cpu['program']:.3f} s, ratio program / reference "
+              f"{cpu['program'] / cpu['reference']:.2f}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--program", default="build/vadrimel")
@@ -102,6 +115,9 @@ def main():
     parser.add_argument("--dynamic", default=None,
                         help="a dynamically linked build of vadrimel, timed on the "
                         "small listing beside the program")
+    parser.add_argument("--reference", default=None,
+                        help="another build of vadrimel, timed beside the program on "
+                        "the large listing")
     args = parser.parse_args()
     program = os.path.abspath(args.program)
     work = args.dir or tempfile.mkdtemp(prefix="vadrimel_bench_")
@@ -156,6 +172,9 @@ def main():
     compare_whole_line_paths(program, [
         (f"{args.size:g} MiB listing", big),
         (f"{args.line_size:g} MiB line, no line feed", one_line)], out, args.runs)
+    if args.reference:
+        compare_with_reference(program, os.path.abspath(args.reference), big, out,
+                               args.runs)
     if not args.dir:
         shutil.rmtree(work)
 

@@ -21,47 +21,53 @@ ConversionResult ConversionRun::convert() noexcept {
   int result = CHUNK_LINE_END;
   while (result != CHUNK_END_OF_FILE && !output_stream_.failed()) {
     result = fetch_line_chunk(line_buffer_, input_stream_);
-    take_chunk(result);
+    take_chunk(result == CHUNK_SPLIT);
   }
   const bool written = output_stream_.finish();
   return {.read_failed = input_stream_.read_failed(), .write_failed = !written};
 }
 
-/// The one place that decides whether a chunk is converted on its own or as
-/// part of its whole line.
-void ConversionRun::take_chunk(int result) noexcept {
-  const bool line_goes_on = result == CHUNK_SPLIT;
-  if (path_search_ == PathSearch::PER_CHUNK || passing_long_line_) {
-    convert_chunk();
-    passing_long_line_ = passing_long_line_ && line_goes_on;
-    return;
+/// The one place that decides what makes a line: a chunk, or with whole-line
+/// paths all chunks up to the line feed.
+void ConversionRun::take_chunk(bool line_goes_on) noexcept {
+  if (path_search_ == PathSearch::PER_CHUNK) {
+    rewrite_line(line_buffer_.text, PathSearch::PER_CHUNK, line_goes_on);
+  } else if (!line_goes_on && held_line_.empty()) {
+    // Most lines come in one chunk: they are converted where they lie.
+    rewrite_line(line_buffer_.text, PathSearch::WHOLE_LINE, false);
+  } else {
+    hold_chunk(line_goes_on);
   }
-  // Most lines come in one chunk: they are converted where they lie.
-  if (!line_goes_on && held_line_.empty()) {
-    convert_whole_line(text_up_to_zero_byte(line_buffer_));
-    return;
+}
+
+/// A line too long to hold is read chunk by chunk, as without whole-line
+/// paths: the chunks held so far once it outgrows the buffer, then each chunk
+/// as it comes.
+void ConversionRun::hold_chunk(bool line_goes_on) noexcept {
+  if (held_line_.append(line_buffer_.text)) {
+    if (!line_goes_on) {
+      rewrite_line(held_line_.text(), PathSearch::WHOLE_LINE, false);
+    }
+  } else {
+    // The first chunk that does not fit lets the held ones go.
+    const bool first_not_held = held_line_.chunk_count() == MAX_HELD_CHUNKS + 1;
+    for (std::size_t index = 0; first_not_held && index < MAX_HELD_CHUNKS; ++index) {
+      rewrite_line(held_line_.chunk(index), PathSearch::PER_CHUNK, true);
+    }
+    rewrite_line(line_buffer_.text, PathSearch::PER_CHUNK, line_goes_on);
   }
-  held_line_.append(line_buffer_);
   if (!line_goes_on) {
-    convert_whole_line(held_line_.joined());
     held_line_.clear();
-  } else if (held_line_.full()) {
-    release_held_chunks();
   }
 }
 
-void ConversionRun::convert_chunk() noexcept {
-  if (rewrite_line(line_buffer_, source_path_, max_length_)) {
-    output_stream_.write_source_path_record(source_path_.current_source_path());
-  }
-  output_stream_.write_line_record(line_buffer_.text);
-}
-
-/// The path's record first, then the rest of the line in pieces of
-/// MAX_CHUNK_LENGTH, cut as the reader cuts a line: a rest that fills its
-/// last piece exactly is followed by an empty one.
-void ConversionRun::convert_whole_line(std::string_view line) noexcept {
-  const LineParts parts = split_off_source_path(line);
+/// The source path record when the line's path is new, then the rest of the
+/// line in pieces of MAX_CHUNK_LENGTH, cut as the reader cuts a line: a rest
+/// that fills its last piece exactly is followed by an empty one, unless the
+/// line goes on in the next chunk.
+void ConversionRun::rewrite_line(std::string_view line, PathSearch search,
+                                 bool line_goes_on) noexcept {
+  const LineParts parts = split_off_source_path(line, search);
   if (!parts.path.empty() && source_path_.replace_if_different(parts.path)) {
     output_stream_.write_source_path_record(parts.path);
   }
@@ -70,20 +76,8 @@ void ConversionRun::convert_whole_line(std::string_view line) noexcept {
   do {
     piece = rest.substr(0, MAX_CHUNK_LENGTH);
     rest.remove_prefix(piece.size());
-    output_stream_.write_line_record(clean_piece(piece, max_length_));
-  } while (piece.size() == MAX_CHUNK_LENGTH);
-}
-
-/// A line too long to hold: its chunks so far, and all that follow up to its
-/// end, are converted one by one, as without whole-line paths.
-void ConversionRun::release_held_chunks() noexcept {
-  for (std::size_t index = 0; index < held_line_.chunk_count(); ++index) {
-    line_buffer_.text = held_line_.chunk(index);
-    line_buffer_.holds_zero_byte = line_buffer_.text.find('\0') != std::string_view::npos;
-    convert_chunk();
-  }
-  held_line_.clear();
-  passing_long_line_ = true;
+    output_stream_.write_line_record(clean_piece(piece, max_length_, search));
+  } while (!rest.empty() || (piece.size() == MAX_CHUNK_LENGTH && !line_goes_on));
 }
 
 ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
@@ -93,8 +87,8 @@ ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
 }
 
 int convert_listing(const Settings& settings, std::FILE* messages) {
-  FileSource input_stream;
-  if (!input_stream.open(settings.input_path)) {
+  FileSource input_file;
+  if (!input_file.open(settings.input_path)) {
     return report_fatal(messages, "can't open file", settings.input_path);
   }
   // Creating the output would empty the listing before it is read.
@@ -102,17 +96,17 @@ int convert_listing(const Settings& settings, std::FILE* messages) {
     return report_fatal(messages, "input and output are the same file",
                         settings.output_path);
   }
-  FileSink output_stream;
-  if (!output_stream.create(settings.output_path)) {
+  FileSink output_file;
+  if (!output_file.create(settings.output_path)) {
     return report_fatal(messages, "can't create file", settings.output_path);
   }
-  return convert_and_report(input_stream, output_stream, settings, messages);
+  return convert_and_report(input_file, output_file, settings, messages);
 }
 
-int convert_and_report(ByteSource& input_stream, ByteSink& output_stream,
-                       const Settings& settings, std::FILE* messages) {
+int convert_and_report(ByteSource& source, ByteSink& sink, const Settings& settings,
+                       std::FILE* messages) {
   const ConversionResult result = convert_stream(
-      input_stream, output_stream, settings.max_length,
+      source, sink, settings.max_length,
       settings.whole_line_paths ? PathSearch::WHOLE_LINE : PathSearch::PER_CHUNK);
   // A failed write makes the whole output suspect, so it is the one named
   // when both went wrong.

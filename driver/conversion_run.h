@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <string_view>
 
 #include "driver/command_line.h"
 #include "driver/output_records.h"
@@ -20,15 +21,6 @@ struct ConversionResult {
   bool write_failed = false;
 };
 
-/// Where source paths are looked for.
-enum class PathSearch {
-  /// After the last space of each chunk of at most 255 characters.
-  PER_CHUNK,
-  /// On the whole line, where paths may hold spaces (option -p); a line of
-  /// more than MAX_HELD_CHUNKS chunks is converted chunk by chunk.
-  WHOLE_LINE,
-};
-
 /// Everything one conversion works on. Large (it holds both I/O buffers), so
 /// it is allocated once per run and never during it.
 class ConversionRun {
@@ -43,10 +35,9 @@ public:
   ConversionResult convert() noexcept;
 
 private:
-  void take_chunk(int result) noexcept;
-  void convert_chunk() noexcept;
-  void convert_whole_line(std::string_view line) noexcept;
-  void release_held_chunks() noexcept;
+  void take_chunk(bool line_goes_on) noexcept;
+  void hold_chunk(bool line_goes_on) noexcept;
+  void rewrite_line(std::string_view line, PathSearch search, bool line_goes_on) noexcept;
 
   InputStream input_stream_;
   OutputStream output_stream_;
@@ -56,8 +47,6 @@ private:
   HeldLine held_line_;
   std::uint8_t max_length_;
   PathSearch path_search_;
-  /// True from the moment a line proves too long to hold until its end.
-  bool passing_long_line_ = false;
 };
 
 /// Converts `source` into `sink` with a fresh run.
@@ -72,8 +61,8 @@ int convert_listing(const Settings& settings, std::FILE* messages);
 
 /// Converts an opened input into a created output and reports the outcome as
 /// `convert_listing` does; the streams are named by `settings`.
-int convert_and_report(ByteSource& input_stream, ByteSink& output_stream,
-                       const Settings& settings, std::FILE* messages);
+int convert_and_report(ByteSource& source, ByteSink& sink, const Settings& settings,
+                       std::FILE* messages);
 
 /// The whole program: `arguments` as main receives them, the program's name
 /// first. Returns the exit status. Usage text and fatal messages go to

@@ -33,7 +33,7 @@ bool OutputStream::finish() noexcept {
 }
 
 void OutputStream::make_room(std::size_t size) noexcept {
-  if (buffer_.size() - used_ < size) {
+  if (buffer_.bytes.size() - used_ < size) {
     flush();
   }
 }
@@ -44,13 +44,13 @@ void OutputStream::append(std::string_view bytes) noexcept {
   if (bytes.empty()) {
     return;
   }
-  std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+  std::memcpy(buffer_.bytes.data() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
 }
 
 void OutputStream::flush() noexcept {
   if (used_ != 0 && !failed_) {
-    failed_ = !sink_->write(buffer_.data(), used_);
+    failed_ = !sink_->write(buffer_.bytes.data(), used_);
   }
   used_ = 0;
 }

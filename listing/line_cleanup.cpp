@@ -9,6 +9,7 @@ namespace vadrimel {
 namespace {
 
 constexpr char SPACE = ' ';
+constexpr std::size_t NONE = std::string_view::npos;
 
 // Listing lines are padded with long runs of spaces, so the backward scans
 // look at eight bytes at a time.
@@ -84,11 +85,6 @@ std::size_t after_last_non_space(std::string_view text) noexcept {
   return find_last(text, SPACE, false);
 }
 
-void end_text_at_zero_byte(LineChunk& chunk) noexcept {
-  chunk.text = text_up_to_zero_byte(chunk);
-  chunk.holds_zero_byte = false;
-}
-
 bool is_upper_case_letter(char character) noexcept {
   return character >= 'A' && character <= 'Z';
 }
@@ -97,35 +93,12 @@ bool looks_like_source_path(std::string_view text) noexcept {
   return text.size() >= 2 && is_upper_case_letter(text[0]) && text[1] == ':';
 }
 
-/// Takes the source path off the chunk; returns true when it is a new one.
-/// Only the text after the last space is considered: a path that itself holds
-/// a space is left on the line.
-bool take_off_source_path(LineChunk& chunk, SourcePath& source_path) noexcept {
-  const std::size_t after_space_index = after_last_space(chunk.text);
-  if (after_space_index == 0) {
-    return false;
-  }
-  const std::string_view after_space = chunk.text.substr(after_space_index);
-  if (!looks_like_source_path(after_space)) {
-    return false;
-  }
-  chunk.text = chunk.text.substr(0, after_space_index - 1);
-  return source_path.replace_if_different(after_space);
-}
-
-std::string_view cut_to_max_length(std::string_view text,
-                                   std::uint8_t max_length) noexcept {
-  return max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT ? text.substr(0, max_length)
-                                                       : text;
-}
-
 /// Where the last space followed by a drive letter, a colon and a separator
-/// stands; npos when there is none. Colons are rare in a listing line, so the
-/// search goes from colon to colon.
-std::size_t find_last_drive_start(std::string_view line) noexcept {
-  for (std::size_t end = find_last(line, ':', true); end > 2;
-       end = find_last(line.substr(0, end - 1), ':', true)) {
-    const std::size_t colon = end - 1;
+/// stands, at `from` or after; NONE when there is none. Colons are rare in a
+/// listing line, so the search goes from colon to colon.
+std::size_t find_last_drive_start(std::string_view line, std::size_t from) noexcept {
+  for (std::size_t colon = line.rfind(':'); colon != NONE && colon >= from + 2;
+       colon = line.rfind(':', colon - 1)) {
     const bool separator_follows =
         colon + 1 < line.size() && (line[colon + 1] == '\\' || line[colon + 1] == '/');
     if (separator_follows && is_upper_case_letter(line[colon - 1]) &&
@@ -133,32 +106,19 @@ std::size_t find_last_drive_start(std::string_view line) noexcept {
       return colon - 2;
     }
   }
-  return std::string_view::npos;
+  return NONE;
 }
 
-/// Where the second of the line's last two spaces in a row stands; 0 when
-/// there are none.
-std::size_t find_last_double_space(std::string_view line) noexcept {
-  for (std::size_t end = after_last_space(line); end > 1;
-       end = after_last_space(line.substr(0, end - 1))) {
-    if (line[end - 2] == SPACE) {
-      return end - 1;
-    }
-  }
-  return 0;
-}
-
-/// Where the space in front of a path that holds spaces stands; npos when
+/// Where the space in front of a path that holds spaces stands; NONE when
 /// there is none. Padding is never part of such a path: it may not end in a
 /// space nor hold two in a row, so only what follows the last two spaces in
 /// a row needs searching.
 std::size_t find_path_with_spaces(std::string_view line) noexcept {
   if (line.empty() || line.back() == SPACE) {
-    return std::string_view::npos;
+    return NONE;
   }
-  const std::size_t from = find_last_double_space(line);
-  const std::size_t drive_start = find_last_drive_start(line.substr(from));
-  return drive_start == std::string_view::npos ? drive_start : from + drive_start;
+  const std::size_t padding = line.rfind("  ");
+  return find_last_drive_start(line, padding == NONE ? 0 : padding + 1);
 }
 
 LineParts split_at(std::string_view line, std::size_t space) noexcept {
@@ -176,40 +136,35 @@ bool SourcePath::replace_if_different(std::string_view path) noexcept {
   return true;
 }
 
-void strip_trailing_spaces(LineChunk& chunk) noexcept {
-  const std::size_t kept = after_last_non_space(chunk.text);
-  if (kept > 0) {
-    chunk.text = chunk.text.substr(0, kept);
-  }
-}
-
-bool rewrite_line(LineChunk& chunk, SourcePath& source_path,
-                  std::uint8_t max_length) noexcept {
-  end_text_at_zero_byte(chunk);
-  const bool path_changed = take_off_source_path(chunk, source_path);
-  // Stripping, cutting and stripping again gives the same text as cutting
-  // and stripping once: the first strip only removes spaces that either lie
-  // beyond the cut or would be removed by the second. Once is cheaper.
-  chunk.text = cut_to_max_length(chunk.text, max_length);
-  strip_trailing_spaces(chunk);
-  return path_changed;
-}
-
-LineParts split_off_source_path(std::string_view line) noexcept {
+LineParts split_off_source_path(std::string_view line, PathSearch search) noexcept {
   const std::size_t after_space = after_last_space(line);
   if (after_space != 0 && looks_like_source_path(line.substr(after_space))) {
     return split_at(line, after_space - 1);
   }
-  const std::size_t path_space = find_path_with_spaces(line);
-  if (path_space != std::string_view::npos) {
+  const std::size_t path_space =
+      search == PathSearch::WHOLE_LINE ? find_path_with_spaces(line) : NONE;
+  if (path_space != NONE) {
     return split_at(line, path_space);
   }
   return {.text = line, .path = {}};
 }
 
-std::string_view clean_piece(std::string_view piece, std::uint8_t max_length) noexcept {
-  const std::string_view cut = cut_to_max_length(piece, max_length);
-  return cut.substr(0, after_last_non_space(cut));
+std::string_view strip_trailing_spaces(std::string_view text,
+                                       PathSearch search) noexcept {
+  const std::size_t kept = after_last_non_space(text);
+  if (kept == 0) {
+    return search == PathSearch::PER_CHUNK ? text : text.substr(0, 0);
+  }
+  return text.substr(0, kept);
+}
+
+std::string_view clean_piece(std::string_view piece, std::uint8_t max_length,
+                             PathSearch search) noexcept {
+  // Stripping, cutting and stripping again gives the same text as cutting
+  // and stripping once: the first strip only removes spaces that either lie
+  // beyond the cut or would be removed by the second.
+  const bool cuts = max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT;
+  return strip_trailing_spaces(cuts ? piece.substr(0, max_length) : piece, search);
 }
 
 } // namespace vadrimel

@@ -1,6 +1,5 @@
 #include "listing/line_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace vadrimel {
@@ -60,76 +59,68 @@ bool InputStream::fill_if_empty() noexcept {
     return false;
   }
   position_ = 0;
-  filled_ = source_->read(buffer_.data(), buffer_.size());
+  filled_ = source_->read(buffer_.bytes.data(), buffer_.bytes.size());
   if (filled_ == 0) {
     ended_ = true;
     read_failed_ = source_->failed();
   }
   // One search of the whole block spares every chunk a search of its own.
-  const char* const zero = find({buffer_.data(), filled_}, '\0');
-  next_zero_byte_ = zero != nullptr ? offset({buffer_.data(), filled_}, zero) : filled_;
+  const std::string_view block{buffer_.bytes.data(), filled_};
+  const char* const zero = find(block, '\0');
+  next_zero_byte_ = zero != nullptr ? offset(block, zero) : filled_;
   return filled_ != 0;
 }
 
-void InputStream::consume(std::size_t size, LineChunk& chunk) noexcept {
+void InputStream::consume(std::size_t size) noexcept {
   position_ += size;
   if (next_zero_byte_ < position_) {
-    chunk.holds_zero_byte = true;
-    const std::string_view rest{buffer_.data() + position_, filled_ - position_};
+    passed_zero_byte_ = true;
+    const std::string_view rest = unread();
     const char* const zero = find(rest, '\0');
     next_zero_byte_ = zero != nullptr ? position_ + offset(rest, zero) : filled_;
   }
 }
 
 int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
-  line_buffer.holds_zero_byte = false;
   line_buffer.text = {};
+  input_stream.passed_zero_byte_ = false;
   if (!input_stream.fill_if_empty()) {
     return CHUNK_END_OF_FILE;
   }
   std::size_t consumed = 0;
-  const int result = fetch_chunk_in_place(line_buffer, input_stream.unread(), consumed);
+  int result = fetch_chunk_in_place(line_buffer, input_stream.unread(), consumed);
   if (result == CHUNK_END_OF_FILE) {
-    return input_stream.gather_chunk(line_buffer);
+    result = input_stream.gather_chunk(line_buffer);
+  } else {
+    input_stream.consume(consumed);
   }
-  input_stream.consume(consumed, line_buffer);
+  // The one place where a zero byte ends a chunk's text.
+  if (input_stream.passed_zero_byte_) {
+    line_buffer.text = line_buffer.text.substr(0, line_buffer.text.find('\0'));
+  }
   return result;
 }
 
 std::string_view HeldLine::chunk(std::size_t index) const noexcept {
-  const std::size_t start = index * MAX_CHUNK_LENGTH;
-  return {buffer_.data() + start, std::min(MAX_CHUNK_LENGTH, length_ - start)};
+  const std::size_t start = index == 0 ? 0 : chunk_ends_[index - 1];
+  return {buffer_.data() + start, chunk_ends_[index] - start};
 }
 
-void HeldLine::append(const LineChunk& chunk) noexcept {
-  if (!chunk.text.empty()) {
-    std::memcpy(buffer_.data() + length_, chunk.text.data(), chunk.text.size());
+bool HeldLine::append(std::string_view chunk) noexcept {
+  if (chunks_++ >= MAX_HELD_CHUNKS) {
+    return false;
   }
-  length_ += chunk.text.size();
-  ++chunks_;
-  holds_zero_byte_ = holds_zero_byte_ || chunk.holds_zero_byte;
-}
-
-std::string_view HeldLine::joined() noexcept {
-  if (holds_zero_byte_) {
-    // Each chunk moves down over what the zero bytes before it cut off.
-    std::size_t joined_length = 0;
-    for (std::size_t index = 0; index < chunks_; ++index) {
-      const std::string_view piece = chunk(index);
-      const std::size_t kept = std::min(piece.find('\0'), piece.size());
-      std::memmove(buffer_.data() + joined_length, piece.data(), kept);
-      joined_length += kept;
-    }
-    length_ = joined_length;
-    holds_zero_byte_ = false;
+  if (!chunk.empty()) {
+    std::memcpy(buffer_.data() + length_, chunk.data(), chunk.size());
   }
-  return {buffer_.data(), length_};
+  length_ += chunk.size();
+  chunk_ends_[chunks_ - 1] = static_cast<std::uint16_t>(length_);
+  return true;
 }
 
 void HeldLine::clear() noexcept {
   length_ = 0;
   chunks_ = 0;
-  holds_zero_byte_ = false;
 }
 
 int InputStream::gather_chunk(LineChunk& line_buffer) noexcept {
@@ -143,7 +134,7 @@ int InputStream::gather_chunk(LineChunk& line_buffer) noexcept {
     const std::size_t text_size =
         line_feed != nullptr ? offset(window, line_feed) : window.size();
     append_without_cr(line_buffer, length, window.substr(0, text_size));
-    consume(text_size + (line_feed != nullptr ? 1 : 0), line_buffer);
+    consume(text_size + (line_feed != nullptr ? 1 : 0));
     line_buffer.text = {line_buffer.storage.data(), length};
     if (line_feed != nullptr) {
       return CHUNK_LINE_END;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "listing/byte_stream.h"
@@ -20,55 +21,50 @@ inline constexpr int CHUNK_END_OF_FILE = -1;
 /// The most characters one chunk holds.
 inline constexpr std::size_t MAX_CHUNK_LENGTH = 255;
 
-/// One chunk of a listing line, without its line end: the bytes exactly as
-/// read (zero bytes included) except that every CR is dropped. Most chunks
-/// are shown in place in the input buffer; the others are gathered into
-/// `storage`. Either way `text` is valid until the next chunk is fetched.
+/// One chunk of a listing line, without its line end. Up to MAX_CHUNK_LENGTH
+/// bytes are taken from the input for it (zero bytes count), every CR
+/// dropped; its `text` is those bytes up to the first zero byte, which ends
+/// a chunk as text. Most chunks are shown in place in the input buffer; the
+/// others are gathered into `storage`. Either way `text` is valid until the
+/// next chunk is fetched.
 struct LineChunk {
   std::string_view text;
-  /// True when `text` holds a zero byte; finding one is left to those who
-  /// need it, since real listings never have any.
-  bool holds_zero_byte = false;
   std::array<char, MAX_CHUNK_LENGTH> storage{};
 };
 
-/// The chunk's text up to its first zero byte, which ends it as text.
-inline std::string_view text_up_to_zero_byte(const LineChunk& chunk) noexcept {
-  return chunk.holds_zero_byte ? chunk.text.substr(0, chunk.text.find('\0')) : chunk.text;
-}
-
 /// The most chunks one line may come in and still be held whole.
 inline constexpr std::size_t MAX_HELD_CHUNKS = 256;
-/// The longest line held whole: the last of its chunks ends the line before it
-/// is full.
+/// The longest line held whole: a line whose last chunk is full goes on into
+/// one chunk more.
 inline constexpr std::size_t MAX_HELD_LINE_LENGTH =
     MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH - 1;
 
 /// The chunks of one listing line, gathered in a fixed buffer so that the line
-/// can be looked at as a whole. Every chunk but a line's last is full, so chunk
-/// number i stands at i * MAX_CHUNK_LENGTH, as delivered, until `joined`.
+/// can be looked at as a whole. Counts every chunk of the line, but keeps only
+/// the first MAX_HELD_CHUNKS.
 class HeldLine {
 public:
   [[nodiscard]] bool empty() const noexcept { return chunks_ == 0; }
-  /// True once MAX_HELD_CHUNKS chunks are held: no more may be appended.
-  [[nodiscard]] bool full() const noexcept { return chunks_ == MAX_HELD_CHUNKS; }
+  /// How many chunks of the line have been appended, kept or not.
   [[nodiscard]] std::size_t chunk_count() const noexcept { return chunks_; }
-  /// Chunk number `index`, bytes as delivered (zero bytes included).
+  /// The kept chunks' texts, joined.
+  [[nodiscard]] std::string_view text() const noexcept {
+    return {buffer_.data(), length_};
+  }
+  /// Kept chunk number `index`.
   [[nodiscard]] std::string_view chunk(std::size_t index) const noexcept;
 
-  /// Appends the next chunk of the line; the line must not be full.
-  void append(const LineChunk& chunk) noexcept;
-  /// The line: each chunk's text up to its first zero byte, joined. Rearranges
-  /// the buffer, so `chunk` may not be asked for afterwards.
-  std::string_view joined() noexcept;
+  /// Appends the line's next chunk; false, and the chunk not kept, once the
+  /// line has more chunks than the buffer holds.
+  bool append(std::string_view chunk) noexcept;
   void clear() noexcept;
 
 private:
-  // Left uninitialised: only bytes already appended are ever read.
+  // Left uninitialised: only bytes and ends already appended are ever read.
   std::array<char, MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH> buffer_;
+  std::array<std::uint16_t, MAX_HELD_CHUNKS> chunk_ends_;
   std::size_t length_ = 0;
   std::size_t chunks_ = 0;
-  bool holds_zero_byte_ = false;
 };
 
 /// The listing input: a fixed buffer over a byte source. Chunks are cut out of
@@ -76,7 +72,7 @@ private:
 /// a time.
 class InputStream {
 public:
-  static constexpr std::size_t BUFFER_SIZE = std::size_t{128} * 1024;
+  static constexpr std::size_t BUFFER_SIZE = IO_BUFFER_SIZE;
 
   explicit InputStream(ByteSource& source) noexcept : source_(&source) {}
 
@@ -90,24 +86,22 @@ private:
   /// Makes sure unread bytes are buffered; false at the end of the input.
   bool fill_if_empty() noexcept;
   [[nodiscard]] std::string_view unread() const noexcept {
-    return {buffer_.data() + position_, filled_ - position_};
+    return {buffer_.bytes.data() + position_, filled_ - position_};
   }
-  /// Moves past `size` unread bytes, noting in `chunk` any zero byte among them.
-  void consume(std::size_t size, LineChunk& chunk) noexcept;
+  /// Moves past `size` unread bytes, noting whether a zero byte was among them.
+  void consume(std::size_t size) noexcept;
   /// Copies the next chunk into the chunk's storage, CRs left out, across as
   /// many refills as it takes; returns its result code.
   int gather_chunk(LineChunk& line_buffer) noexcept;
 
   ByteSource* source_;
-  // Left uninitialised: only bytes already written to it are ever read.
-  // Page-aligned, because the kernel copies to and from a misaligned buffer
-  // at little more than half the speed (measured: 0.22 s against 0.13 s for
-  // a 256 MiB listing).
-  alignas(4096) std::array<char, BUFFER_SIZE> buffer_;
+  IoBuffer buffer_;
   std::size_t position_ = 0;
   std::size_t filled_ = 0;
   /// Where the next zero byte stands in the buffer; `filled_` when none does.
   std::size_t next_zero_byte_ = 0;
+  /// True when the chunk being fetched took a zero byte from the input.
+  bool passed_zero_byte_ = false;
   bool ended_ = false;
   bool read_failed_ = false;
 };

@@ -58,6 +58,100 @@ TEST(ConvertStreamTest, WritesTheExpectedRecords) {
   }
 }
 
+struct CleanupCase {
+  std::string chunk;
+  std::uint8_t max_length;
+  std::string previous_path; // the path of the last record, "" if none
+  std::string expected_line;
+  std::string expected_record; // the new source path, "" if no record
+};
+
+const std::string LONG_X(100, 'x');
+
+const std::vector<CleanupCase> CLEANUP_CASES = {
+    // Source paths after the last space.
+    {"abc   D:\\work\\main.asm", 0, "", "abc", "D:\\work\\main.asm"},
+    {"def   D:\\work\\main.asm", 0, "D:\\work\\main.asm", "def", ""},
+    {"ghi   E:\\work\\defs.inc", 0, "D:\\work\\main.asm", "ghi", "E:\\work\\defs.inc"},
+    {"abc d:\\work\\main.asm", 0, "", "abc d:\\work\\main.asm", ""},
+    {"abc C:\\Program Files\\main.asm", 0, "", "abc C:\\Program Files\\main.asm", ""},
+    {"abc C:", 0, "", "abc", "C:"},
+    {"abc Q:x", 0, "", "abc", "Q:x"},
+    {"abc A", 0, "", "abc A", ""},
+    {"abc @:x", 0, "", "abc @:x", ""},
+    {"abc [:x", 0, "", "abc [:x", ""},
+    {"C:\\work\\main.asm", 0, "", "C:\\work\\main.asm", ""},
+    {"abc C:\\work\\main.asm ", 0, "", "abc C:\\work\\main.asm", ""},
+    {" C:\\work\\main.asm", 0, "", "", "C:\\work\\main.asm"},
+    {"abc\tC:\\x.c", 0, "", "abc\tC:\\x.c", ""},
+    {"abc C:\\X.C", 0, "C:\\x.c", "abc", "C:\\X.C"},
+    // The path is taken before the cut, so a path beyond the cut still counts.
+    {LONG_X + " C:\\far.asm", 80, "", LONG_X.substr(0, 80), "C:\\far.asm"},
+    // Trailing spaces.
+    {"    ", 0, "", "    ", ""},
+    {"    ", 80, "", "    ", ""},
+    {"", 80, "", "", ""},
+    {"a b   ", 0, "", "a b", ""},
+    {"abc\t ", 0, "", "abc\t", ""},
+    // The cut.
+    {LONG_X, 80, "", LONG_X.substr(0, 80), ""},
+    {LONG_X, 0, "", LONG_X, ""},
+    {LONG_X, 31, "", LONG_X, ""},
+    {LONG_X, 32, "", LONG_X.substr(0, 32), ""},
+    {LONG_X, 255, "", LONG_X, ""},
+    {std::string(70, 'a') + std::string(20, ' ') + "b", 80, "", std::string(70, 'a'), ""},
+    {std::string(80, ' ') + "b", 80, "", std::string(80, ' '), ""},
+    // A zero byte ends the text: what follows it, path included, is gone.
+    {std::string("ab  \0 C:\\x.c", 12), 0, "", "ab", ""},
+    {std::string("\0abc", 4), 0, "", "", ""},
+};
+
+/// Each chunk converted as the last line of a listing whose line before it
+/// gave `previous_path` its record.
+TEST(ConvertStreamTest, CleansLinesAndNamesNewPaths) {
+  for (const CleanupCase& test : CLEANUP_CASES) {
+    const bool after_a_path = !test.previous_path.empty();
+    MemorySource source((after_a_path ? "p " + test.previous_path + "\n" : "") +
+                        test.chunk);
+    MemorySink sink;
+    convert_stream(source, sink, test.max_length);
+    const std::string expected =
+        (after_a_path ? "FILE:" + test.previous_path + "\r\np\r\n" : "") +
+        (test.expected_record.empty() ? "" : "FILE:" + test.expected_record + "\r\n") +
+        test.expected_line + "\r\n";
+    EXPECT_EQ(printable(sink.written()), printable(expected))
+        << "chunk " << printable(test.chunk) << ", max_length " << int{test.max_length};
+  }
+}
+
+TEST(ConvertStreamTest, PathCarriesOverAndRepeatsOnlyAfterAChange) {
+  const std::vector<std::pair<std::string, bool>> steps = {
+      {"a A:\\1", true}, {"b A:\\1", false}, {"no path here", false}, {"c B:\\2", true},
+      {"d A:\\1", true}, {"    ", false},    {"e A:\\1", false},
+  };
+  std::string listing;
+  std::string expected;
+  for (const auto& [text, record_due] : steps) {
+    listing += text + "\n";
+    const std::size_t space = text.rfind(' ');
+    const bool has_path = text.find(':') != std::string::npos;
+    expected += (record_due ? "FILE:" + text.substr(space + 1) + "\r\n" : "") +
+                (has_path ? text.substr(0, space) : text) + "\r\n";
+  }
+  MemorySource source(listing);
+  MemorySink sink;
+  convert_stream(source, sink, 0);
+  EXPECT_EQ(printable(sink.written()), printable(expected + "\r\n"));
+}
+
+TEST(ConvertStreamTest, PathAsLongAsAChunkAllows) {
+  const std::string path = "Z:" + std::string(252, 'p');
+  MemorySource source(" " + path);
+  MemorySink sink;
+  convert_stream(source, sink, 80);
+  EXPECT_EQ(sink.written(), "FILE:" + path + "\r\n\r\n\r\n");
+}
+
 const std::string X250(250, 'x');
 const std::string Y300(300, 'y');
 /// A line of `length` characters, no spaces, no path.
@@ -77,6 +171,14 @@ std::string pieces_of(const std::string& line) {
 /// end; and a line one chunk longer, whose last chunk is padding.
 const std::string HELD = line_of(MAX_HELD_LINE_LENGTH - 13) + "   C:\\a b\\c.c";
 const std::string NOT_HELD = line_of(MAX_HELD_LINE_LENGTH + 1) + "          ";
+/// A line just too long to hold, with a zero byte in its first and its 101st
+/// chunk: what follows each, up to the end of its chunk, is gone.
+std::string zero_bytes_not_held() {
+  std::string line = line_of(MAX_HELD_LINE_LENGTH + 1);
+  line[2] = '\0';
+  line[100 * MAX_CHUNK_LENGTH + 2] = '\0';
+  return line;
+}
 std::string full_chunk_records(std::size_t count) {
   std::string records;
   for (std::size_t index = 0; index < count; ++index) {
@@ -118,6 +220,8 @@ const std::vector<ConversionCase> WHOLE_LINE_CASES = {
      "FILE:C:\\a b\\c.c\r\n" + pieces_of(line_of(MAX_HELD_LINE_LENGTH - 13)) + "\r\n"},
     {"a longer line goes chunk by chunk, padding kept", NOT_HELD + "\n    \n", 0,
      full_chunk_records(MAX_HELD_CHUNKS) + "          \r\n\r\n\r\n"},
+    {"a longer line's zero bytes end their chunks", zero_bytes_not_held() + "\n", 0,
+     "rr\r\n" + full_chunk_records(99) + "rr\r\n" + full_chunk_records(155) + "\r\n\r\n"},
 };
 
 TEST(ConvertStreamTest, WholeLinePaths) {

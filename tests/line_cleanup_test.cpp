@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,114 +13,54 @@ namespace {
 
 using testing::printable;
 
-/// Sets the chunk up as the reader would deliver `text`.
-void fill_chunk(LineChunk& chunk, std::string_view text) {
-  std::memcpy(chunk.storage.data(), text.data(), text.size());
-  chunk.text = {chunk.storage.data(), text.size()};
-  chunk.holds_zero_byte = text.find('\0') != std::string_view::npos;
-}
-
-struct CleanupCase {
-  std::string chunk;
-  std::uint8_t max_length;
-  std::string previous_path; // the path of the last record, "" if none
-  std::string expected_line;
-  std::string expected_record; // the new source path, "" if no record
-};
-
 const std::string LONG_X(100, 'x');
 
-const std::vector<CleanupCase> CLEANUP_CASES = {
-    // Source paths after the last space.
-    {"abc   D:\\work\\main.asm", 0, "", "abc", "D:\\work\\main.asm"},
-    {"def   D:\\work\\main.asm", 0, "D:\\work\\main.asm", "def", ""},
-    {"ghi   E:\\work\\defs.inc", 0, "D:\\work\\main.asm", "ghi", "E:\\work\\defs.inc"},
-    {"abc d:\\work\\main.asm", 0, "", "abc d:\\work\\main.asm", ""},
-    {"abc C:\\Program Files\\main.asm", 0, "", "abc C:\\Program Files\\main.asm", ""},
-    {"abc C:", 0, "", "abc", "C:"},
-    {"abc Q:x", 0, "", "abc", "Q:x"},
-    {"abc A", 0, "", "abc A", ""},
-    {"abc @:x", 0, "", "abc @:x", ""},
-    {"abc [:x", 0, "", "abc [:x", ""},
-    {"C:\\work\\main.asm", 0, "", "C:\\work\\main.asm", ""},
-    {"abc C:\\work\\main.asm ", 0, "", "abc C:\\work\\main.asm", ""},
-    {" C:\\work\\main.asm", 0, "", "", "C:\\work\\main.asm"},
-    {"abc\tC:\\x.c", 0, "", "abc\tC:\\x.c", ""},
-    {"abc C:\\X.C", 0, "C:\\x.c", "abc", "C:\\X.C"},
-    // The path is taken before the cut, so a path beyond the cut still counts.
-    {LONG_X + " C:\\far.asm", 80, "", LONG_X.substr(0, 80), "C:\\far.asm"},
-    // Trailing spaces.
-    {"    ", 0, "", "    ", ""},
-    {"    ", 80, "", "    ", ""},
-    {"", 80, "", "", ""},
-    {"a b   ", 0, "", "a b", ""},
-    {"abc\t ", 0, "", "abc\t", ""},
-    // The cut.
-    {LONG_X, 80, "", LONG_X.substr(0, 80), ""},
-    {LONG_X, 0, "", LONG_X, ""},
-    {LONG_X, 31, "", LONG_X, ""},
-    {LONG_X, 32, "", LONG_X.substr(0, 32), ""},
-    {LONG_X, 255, "", LONG_X, ""},
-    {std::string(70, 'a') + std::string(20, ' ') + "b", 80, "", std::string(70, 'a'), ""},
-    {std::string(80, ' ') + "b", 80, "", std::string(80, ' '), ""},
-    // A zero byte ends the text: what follows it, path included, is gone.
-    {std::string("ab  \0 C:\\x.c", 12), 0, "", "ab", ""},
-    {std::string("\0abc", 4), 0, "", "", ""},
-};
-
-TEST(RewriteLineTest, CleansChunksAndNamesNewPaths) {
-  for (const CleanupCase& test : CLEANUP_CASES) {
-    SourcePath source_path;
-    if (!test.previous_path.empty()) {
-      source_path.replace_if_different(test.previous_path);
-    }
-    LineChunk chunk;
-    fill_chunk(chunk, test.chunk);
-    const bool record_due = rewrite_line(chunk, source_path, test.max_length);
-    const std::string where = "chunk " + printable(test.chunk) + ", max_length " +
-                              std::to_string(test.max_length);
-    EXPECT_EQ(printable(chunk.text), printable(test.expected_line)) << where;
-    EXPECT_EQ(record_due, !test.expected_record.empty()) << where;
-    if (record_due) {
-      EXPECT_EQ(source_path.current_source_path(), test.expected_record) << where;
-    }
+TEST(StripTrailingSpacesTest, SpacesOnlyTextKeptOrEmptiedByMode) {
+  // The text, then what is left of it per chunk and on whole lines.
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"", "", ""},
+      {" ", " ", ""},
+      {"    ", "    ", ""},
+      {"a ", "a", "a"},
+      {" a", " a", " a"},
+      {"a\t", "a\t", "a\t"},
+      {"a \r", "a \r", "a \r"},
+      {"x  y  ", "x  y", "x  y"},
+      {"abcdef !", "abcdef !", "abcdef !"},
+      {"abcdef \x21", "abcdef \x21", "abcdef \x21"},
+      {"abcdef \x01", "abcdef \x01", "abcdef \x01"},
+      {"abcdefg!" + std::string(9, ' '), "abcdefg!", "abcdefg!"},
+  };
+  for (const auto& [text, per_chunk, whole_line] : cases) {
+    EXPECT_EQ(strip_trailing_spaces(text, PathSearch::PER_CHUNK), per_chunk)
+        << printable(text);
+    EXPECT_EQ(strip_trailing_spaces(text, PathSearch::WHOLE_LINE), whole_line)
+        << printable(text);
   }
 }
 
-TEST(RewriteLineTest, PathCarriesOverAndRepeatsOnlyAfterAChange) {
-  const std::vector<std::pair<std::string, bool>> steps = {
-      {"a A:\\1", true}, {"b A:\\1", false}, {"no path here", false}, {"c B:\\2", true},
-      {"d A:\\1", true}, {"    ", false},    {"e A:\\1", false},
-  };
-  SourcePath source_path;
-  for (const auto& [text, record_due] : steps) {
-    LineChunk chunk;
-    fill_chunk(chunk, text);
-    EXPECT_EQ(rewrite_line(chunk, source_path, 0), record_due) << text;
-  }
-  EXPECT_EQ(source_path.current_source_path(), "A:\\1");
-}
-
-TEST(RewriteLineTest, PathAsLongAsAChunkAllows) {
-  const std::string path = "Z:" + std::string(252, 'p');
-  LineChunk chunk;
-  fill_chunk(chunk, " " + path);
-  SourcePath source_path;
-  EXPECT_TRUE(rewrite_line(chunk, source_path, 80));
-  EXPECT_EQ(source_path.current_source_path(), path);
-  EXPECT_EQ(chunk.text, "");
-}
-
-TEST(StripTrailingSpacesTest, KeepsSpacesOnlyText) {
-  const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", ""},       {" ", " "},       {"a ", "a"},        {" a", " a"},
-      {"a\t", "a\t"}, {"a \r", "a \r"}, {"x  y  ", "x  y"},
-  };
-  for (const auto& [text, expected] : cases) {
-    LineChunk chunk;
-    fill_chunk(chunk, text);
-    strip_trailing_spaces(chunk);
-    EXPECT_EQ(chunk.text, expected) << printable(text);
+// Scans that look at several bytes at once go wrong at word boundaries and on
+// the byte next to the one they look for: one space at every position of two
+// words, followed by each kind of byte, and by a path where it fits.
+TEST(StripTrailingSpacesTest, OneSpaceAnywhereInTwoWords) {
+  for (std::size_t at = 0; at < 16; ++at) {
+    for (const char after : {'!', '\x01', '\xA0', 'C'}) {
+      std::string text(16, 'x');
+      text[at] = ' ';
+      const bool path_fits = after == 'C' && at + 2 < text.size();
+      if (at + 1 < text.size()) {
+        text[at + 1] = after;
+      }
+      if (path_fits) {
+        text[at + 2] = ':';
+      }
+      const std::string kept = at + 1 == text.size() ? text.substr(0, at) : text;
+      EXPECT_EQ(strip_trailing_spaces(text, PathSearch::PER_CHUNK), kept)
+          << printable(text);
+      const LineParts parts = split_off_source_path(text, PathSearch::PER_CHUNK);
+      EXPECT_EQ(parts.text, path_fits ? text.substr(0, at) : text) << printable(text);
+      EXPECT_EQ(parts.path, path_fits ? text.substr(at + 1) : "") << printable(text);
+    }
   }
 }
 
@@ -151,13 +90,33 @@ TEST(SplitOffSourcePathTest, PathsOnWholeLines) {
       {"C", "C", ""},
   };
   for (const auto& [line, text, path] : cases) {
-    const LineParts parts = split_off_source_path(line);
+    const LineParts parts = split_off_source_path(line, PathSearch::WHOLE_LINE);
     EXPECT_EQ(printable(parts.text), printable(text)) << printable(line);
     EXPECT_EQ(printable(parts.path), printable(path)) << printable(line);
   }
 }
 
-TEST(CleanPieceTest, EveryTrailingSpaceGoes) {
+TEST(SplitOffSourcePathTest, PerChunkOnlyAfterTheLastSpace) {
+  // The line, then the text and the path it splits into ("" when no path).
+  const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+      {"abc   D:\\work\\main.asm", "abc  ", "D:\\work\\main.asm"},
+      {"abc   C:\\My Code\\a.c", "abc   C:\\My Code\\a.c", ""},
+      {"abc C:\\a.c ", "abc C:\\a.c ", ""},
+      {"abc Q:x", "abc", "Q:x"},
+      {"abc q:x", "abc q:x", ""},
+      {"abc :x", "abc :x", ""},
+      {"abcdef !", "abcdef !", ""},
+      {"abcdef ! C:", "abcdef !", "C:"},
+      {"C:\\x", "C:\\x", ""},
+  };
+  for (const auto& [line, text, path] : cases) {
+    const LineParts parts = split_off_source_path(line, PathSearch::PER_CHUNK);
+    EXPECT_EQ(printable(parts.text), printable(text)) << printable(line);
+    EXPECT_EQ(printable(parts.path), printable(path)) << printable(line);
+  }
+}
+
+TEST(CleanPieceTest, EveryTrailingSpaceGoesOnWholeLines) {
   const std::vector<std::tuple<std::string, std::uint8_t, std::string>> cases = {
       {"    ", 0, ""},
       {"", 80, ""},
@@ -169,7 +128,7 @@ TEST(CleanPieceTest, EveryTrailingSpaceGoes) {
       {std::string(70, 'a') + std::string(20, ' ') + "b", 80, std::string(70, 'a')},
   };
   for (const auto& [piece, max_length, expected] : cases) {
-    EXPECT_EQ(clean_piece(piece, max_length), expected)
+    EXPECT_EQ(clean_piece(piece, max_length, PathSearch::WHOLE_LINE), expected)
         << printable(piece) << ", max_length " << int{max_length};
   }
 }

@@ -90,7 +90,8 @@ void fuzz_path_finder(std::string_view listing) {
   while (!listing.empty()) {
     const std::string_view line = listing.substr(0, listing.find('\n'));
     listing.remove_prefix(std::min(line.size() + 1, listing.size()));
-    const vadrimel::LineParts parts = vadrimel::split_off_source_path(line);
+    const vadrimel::LineParts parts =
+        vadrimel::split_off_source_path(line, vadrimel::PathSearch::WHOLE_LINE);
     const std::size_t start = vadrimel::testing::reference_path_start(line);
     require(start == std::string_view::npos
                 ? parts.path.empty() && parts.text == line
