@@ -1,6 +1,7 @@
 #include "driver/command_line.h"
 
 #include <cstdlib>
+#include <string_view>
 
 namespace vadrimel {
 
@@ -8,6 +9,7 @@ namespace {
 
 constexpr unsigned char MAX_LENGTH_LETTER = 'm';
 constexpr unsigned char WHOLE_LINE_PATHS_LETTER = 'p';
+constexpr unsigned char OVERWRITE_LISTING_LETTER = 'f';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 
 constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
@@ -17,6 +19,28 @@ constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
                                    "Option:\n"
                                    "  -m<MAXLENGTH>   set line max length\n"
                                    "\n";
+
+constexpr const char* HELP_TEXT =
+    "vadrimel " VADRIMEL_VERSION ": turns an MPLINK linker listing (.LST) into plain\n"
+    "text with CR LF line ends.\n"
+    "\n"
+    "Usage:\n"
+    "$ vadrimel [-m<MAXLENGTH>] [-p] [-f] infile.lst outfile.txt\n"
+    "\n"
+    "Options:\n"
+    "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
+    "  -p              find source paths on whole lines: paths with spaces, and\n"
+    "                  padding lines become empty\n"
+    "  -f              overwrite an output file that is an existing listing (.lst)\n"
+    "  -h, --help      show this help\n"
+    "  -V, --version   show the version\n"
+    "\n"
+    "Exit status: 0 when the listing was converted; 1 after the usage text or a\n"
+    "message that says what failed.\n"
+    "\n"
+    "More in the manual: man vadrimel\n";
+
+constexpr const char* VERSION_TEXT = "vadrimel " VADRIMEL_VERSION "\n";
 
 bool is_option(const char* argument) noexcept {
   return argument[0] == '-';
@@ -94,12 +118,35 @@ std::optional<Settings> read_command_line(std::span<const char* const> arguments
     settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
   }
   settings.whole_line_paths = option_values[WHOLE_LINE_PATHS_LETTER] != nullptr;
+  settings.overwrite_listing = option_values[OVERWRITE_LISTING_LETTER] != nullptr;
   return settings;
 }
 
 int show_usage(std::FILE* messages) noexcept {
   static_cast<void>(std::fputs(USAGE_TEXT, messages));
   return EXIT_FAILURE;
+}
+
+int answer_short_command_line(std::span<const char* const> arguments,
+                              std::FILE* messages) noexcept {
+  const char* answer = nullptr;
+  for (const char* const argument :
+       arguments.empty() ? arguments : arguments.subspan(1)) {
+    if (!is_option(argument)) {
+      break;
+    }
+    const std::string_view option = argument;
+    if (option == "-h" || option == "--help") {
+      answer = HELP_TEXT;
+    } else if (option == "-V" || option == "--version") {
+      answer = VERSION_TEXT;
+    }
+  }
+  if (answer == nullptr) {
+    return show_usage(messages);
+  }
+  static_cast<void>(std::fputs(answer, messages));
+  return EXIT_SUCCESS;
 }
 
 } // namespace vadrimel

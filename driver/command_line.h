@@ -18,6 +18,8 @@ struct Settings {
   std::string output_path;
   /// Option -p: source paths are looked for on whole lines.
   bool whole_line_paths = false;
+  /// Option -f: an output file that is an existing listing may be overwritten.
+  bool overwrite_listing = false;
 };
 
 /// For each option letter, by the low seven bits of its code, the text after
@@ -37,6 +39,12 @@ std::uint8_t read_max_length(const char* text) noexcept;
 /// Writes the usage text to `messages` and returns the exit status that goes
 /// with it.
 int show_usage(std::FILE* messages) noexcept;
+
+/// Answers a command line with fewer than two file names: the help text for
+/// an option that is exactly -h or --help, the version for -V or --version
+/// (the last of them counts), else the usage text. Returns the exit status.
+int answer_short_command_line(std::span<const char* const> arguments,
+                              std::FILE* messages) noexcept;
 
 } // namespace vadrimel
 

@@ -1,23 +1,39 @@
 #include "driver/conversion_run.h"
 
+#include <array>
 #include <cstdlib>
 #include <memory>
-#include <string>
+#include <new>
+#include <string_view>
 
 #include "driver/file_streams.h"
+#include "driver/platform.h"
 
 namespace vadrimel {
 
 namespace {
 
-int report_fatal(std::FILE* messages, const char* what, const std::string& name) {
-  write_message(messages, "Fatal: " + std::string(what) + ":" + name + "\n");
+/// Written in pieces, so that reporting a failure needs no memory.
+int report_fatal(std::FILE* messages, std::string_view what, std::string_view name) {
+  const std::array<std::string_view, 5> pieces = {"Fatal: ", what, ":", name, "\n"};
+  for (const std::string_view piece : pieces) {
+    write_message(messages, piece);
+  }
   return EXIT_FAILURE;
 }
 
 } // namespace
 
-ConversionResult ConversionRun::convert() noexcept {
+int report_out_of_memory(std::FILE* messages) noexcept {
+  write_message(messages, "Fatal: not enough memory to convert\n");
+  return EXIT_FAILURE;
+}
+
+ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noexcept {
+  input_stream_.start(source);
+  output_stream_.start(sink);
+  source_path_.forget();
+  held_line_.clear();
   int result = CHUNK_LINE_END;
   while (result != CHUNK_END_OF_FILE && !output_stream_.failed()) {
     result = fetch_line_chunk(line_buffer_, input_stream_);
@@ -80,34 +96,44 @@ void ConversionRun::rewrite_line(std::string_view line, PathSearch search,
   } while (!rest.empty() || (piece.size() == MAX_CHUNK_LENGTH && !line_goes_on));
 }
 
-ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
-                                std::uint8_t max_length, PathSearch path_search) {
-  const auto run = std::make_unique<ConversionRun>(source, sink, max_length, path_search);
-  return run->convert();
+std::unique_ptr<ConversionRun> allocate_run(const Settings& settings) noexcept {
+  const PathSearch search =
+      settings.whole_line_paths ? PathSearch::WHOLE_LINE : PathSearch::PER_CHUNK;
+  return std::unique_ptr<ConversionRun>(new (std::nothrow)
+                                            ConversionRun(settings.max_length, search));
 }
 
-int convert_listing(const Settings& settings, std::FILE* messages) {
+ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
+                                std::uint8_t max_length, PathSearch path_search) {
+  const auto run = std::make_unique<ConversionRun>(max_length, path_search);
+  return run->convert(source, sink);
+}
+
+int convert_listing(const Settings& settings, ConversionRun& run, std::FILE* messages) {
   FileSource input_file;
   if (!input_file.open(settings.input_path)) {
     return report_fatal(messages, "can't open file", settings.input_path);
   }
   // Creating the output would empty the listing before it is read.
-  if (names_same_regular_file(settings.input_path, settings.output_path)) {
+  if (names_same_file(settings.input_path, settings.output_path)) {
     return report_fatal(messages, "input and output are the same file",
                         settings.output_path);
+  }
+  // An existing listing as the output is most often a slip: a shell glob, or
+  // names swapped.
+  if (!settings.overwrite_listing && names_existing_listing(settings.output_path)) {
+    return report_fatal(messages, "won't overwrite listing file", settings.output_path);
   }
   FileSink output_file;
   if (!output_file.create(settings.output_path)) {
     return report_fatal(messages, "can't create file", settings.output_path);
   }
-  return convert_and_report(input_file, output_file, settings, messages);
+  return convert_and_report(run, input_file, output_file, settings, messages);
 }
 
-int convert_and_report(ByteSource& source, ByteSink& sink, const Settings& settings,
-                       std::FILE* messages) {
-  const ConversionResult result = convert_stream(
-      source, sink, settings.max_length,
-      settings.whole_line_paths ? PathSearch::WHOLE_LINE : PathSearch::PER_CHUNK);
+int convert_and_report(ConversionRun& run, ByteSource& source, ByteSink& sink,
+                       const Settings& settings, std::FILE* messages) {
+  const ConversionResult result = run.convert(source, sink);
   // A failed write makes the whole output suspect, so it is the one named
   // when both went wrong.
   if (result.write_failed) {
@@ -119,12 +145,17 @@ int convert_and_report(ByteSource& source, ByteSink& sink, const Settings& setti
   return EXIT_SUCCESS;
 }
 
-int run_vadrimel(std::span<const char* const> arguments, std::FILE* messages) {
+int run_vadrimel(std::span<const char* const> arguments, std::FILE* messages,
+                 RunAllocator allocate) {
   const std::optional<Settings> settings = read_command_line(arguments);
   if (!settings) {
-    return show_usage(messages);
+    return answer_short_command_line(arguments, messages);
   }
-  return convert_listing(*settings, messages);
+  const std::unique_ptr<ConversionRun> run = allocate(*settings);
+  if (!run) {
+    return report_out_of_memory(messages);
+  }
+  return convert_listing(*settings, *run, messages);
 }
 
 } // namespace vadrimel

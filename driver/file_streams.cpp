@@ -4,19 +4,7 @@
 #include <optional>
 #include <system_error>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-
-#include "driver/file_names.h"
-#endif
+#include "driver/platform.h"
 
 namespace vadrimel {
 
@@ -24,47 +12,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-
-/// The name as Windows takes it: UTF-16, in its long form when it is too long
-/// for the ordinary one. Empty for a name that is not valid UTF-8.
-std::optional<fs::path> native_path(const std::string& name) {
-  const std::optional<std::u16string> wide = utf8_to_utf16(name);
-  if (!wide) {
-    return std::nullopt;
-  }
-  std::error_code error;
-  const std::wstring current = fs::current_path(error).wstring();
-  const std::u16string path =
-      extended_length_path(*wide, std::u16string(current.begin(), current.end()));
-  return fs::path(std::wstring(path.begin(), path.end()));
-}
-
-std::FILE* open_file(const fs::path& path, bool for_writing) {
-  return _wfopen(path.c_str(), for_writing ? L"wb" : L"rb");
-}
-
-#else
-
-/// On POSIX systems a name is bytes, used exactly as given.
-std::optional<fs::path> native_path(const std::string& name) {
-  return fs::path(name);
-}
-
-std::FILE* open_file(const fs::path& path, bool for_writing) {
-  return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
-}
-
-#endif
-
-bool names_regular_file(const fs::path& path) {
-  std::error_code error;
-  return fs::is_regular_file(fs::status(path, error)) && !error;
-}
-
 bool names_directory(const fs::path& path) {
   std::error_code error;
-  return fs::is_directory(fs::status(path, error)) && !error;
+  return fs::is_directory(path, error) && !error;
+}
+
+bool ends_in_lst(const fs::path& path) {
+  constexpr std::string_view LISTING_ENDING = ".lst";
+  const fs::path::string_type name = path.filename().native();
+  if (name.size() < LISTING_ENDING.size()) {
+    return false;
+  }
+  const std::size_t start = name.size() - LISTING_ENDING.size();
+  for (std::size_t index = 0; index < LISTING_ENDING.size(); ++index) {
+    const auto letter = name[start + index];
+    const auto lower = letter >= 'A' && letter <= 'Z' ? letter - 'A' + 'a' : letter;
+    if (lower != LISTING_ENDING[index]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 } // namespace
@@ -131,44 +98,19 @@ bool FileSink::close() {
   return flushed && closed;
 }
 
-void use_binary_standard_output() {
-#ifdef _WIN32
-  static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
-#endif
-}
-
-void write_message(std::FILE* messages, std::string_view text) {
-#ifdef _WIN32
-  // A name that is not valid Unicode is shown with U+FFFD where it is not.
-  const std::u16string wide = utf8_to_utf16_replacing(text);
-  HANDLE const handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(messages)));
-  DWORD mode = 0;
-  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0) {
-    // A console shows UTF-16 as it is, whatever its code page.
-    static_cast<void>(std::fflush(messages));
-    const std::wstring shown(wide.begin(), wide.end());
-    DWORD written = 0;
-    static_cast<void>(WriteConsoleW(handle, shown.data(),
-                                    static_cast<DWORD>(shown.size()), &written, nullptr));
-    return;
-  }
-  const std::string bytes = utf16_to_utf8(wide);
-#else
-  const std::string_view bytes = text;
-#endif
-  static_cast<void>(std::fwrite(bytes.data(), 1, bytes.size(), messages));
-}
-
-bool names_same_regular_file(const std::string& input_name,
-                             const std::string& output_name) {
+bool names_same_file(const std::string& input_name, const std::string& output_name) {
   const std::optional<fs::path> input_path = native_path(input_name);
   const std::optional<fs::path> output_path = native_path(output_name);
-  if (!input_path || !output_path || !names_regular_file(*input_path) ||
-      !names_regular_file(*output_path)) {
-    return false;
-  }
+  return input_path && output_path && same_file(*input_path, *output_path);
+}
+
+bool names_existing_listing(const std::string& name) {
+  // The name as the system resolves it: on Windows "a.lst." is a.lst.
+  const std::optional<fs::path> full = full_path(name);
+  const std::optional<fs::path> path = native_path(name);
   std::error_code error;
-  return fs::equivalent(*input_path, *output_path, error) && !error;
+  return full && path && ends_in_lst(*full) && fs::exists(*path, error) &&
+         !names_directory(*path);
 }
 
 } // namespace vadrimel

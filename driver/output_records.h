@@ -16,7 +16,12 @@ class OutputStream {
 public:
   static constexpr std::size_t BUFFER_SIZE = IO_BUFFER_SIZE;
 
-  explicit OutputStream(ByteSink& sink) noexcept : sink_(&sink) {}
+  /// Starts writing to `sink`, as a fresh stream would.
+  void start(ByteSink& sink) noexcept {
+    sink_ = &sink;
+    used_ = 0;
+    failed_ = false;
+  }
 
   /// A piece of a line followed by CR LF. A piece holds at most
   /// MAX_CHUNK_LENGTH bytes, so a record always fits the empty buffer.
@@ -38,7 +43,7 @@ private:
 
   static_assert(BUFFER_SIZE >= MAX_HELD_LINE_LENGTH + 16);
 
-  ByteSink* sink_;
+  ByteSink* sink_ = nullptr;
   IoBuffer buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;

@@ -25,8 +25,8 @@ enum class PathSearch {
   WHOLE_LINE,
 };
 
-/// The path of the last source path record written. Empty when a run starts
-/// and never emptied during it, so it carries over from line to line.
+/// The path of the last source path record written. Empty when a conversion
+/// starts and never emptied during it, so it carries over from line to line.
 class SourcePath {
 public:
   [[nodiscard]] std::string_view current_source_path() const noexcept {
@@ -35,6 +35,8 @@ public:
 
   /// Remembers `path` and returns true when it differs from the current one.
   bool replace_if_different(std::string_view path) noexcept;
+  /// Back to no path, as at the start of a run.
+  void forget() noexcept { length_ = 0; }
 
 private:
   // Paths found on a whole line may be as long as the line. Left

@@ -51,6 +51,15 @@ int fetch_chunk_in_place(LineChunk& line_buffer, std::string_view unread,
 
 } // namespace
 
+void InputStream::start(ByteSource& source) noexcept {
+  source_ = &source;
+  position_ = 0;
+  filled_ = 0;
+  next_zero_byte_ = 0;
+  ended_ = false;
+  read_failed_ = false;
+}
+
 bool InputStream::fill_if_empty() noexcept {
   if (position_ < filled_) {
     return true;

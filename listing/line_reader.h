@@ -74,7 +74,11 @@ class InputStream {
 public:
   static constexpr std::size_t BUFFER_SIZE = IO_BUFFER_SIZE;
 
+  InputStream() = default;
   explicit InputStream(ByteSource& source) noexcept : source_(&source) {}
+
+  /// Starts reading `source` from its beginning, as a fresh stream would.
+  void start(ByteSource& source) noexcept;
 
   /// True once the source reported a read error; the chunks delivered before
   /// it stay valid, and the reader then behaves as at the end of the input.
@@ -94,7 +98,7 @@ private:
   /// many refills as it takes; returns its result code.
   int gather_chunk(LineChunk& line_buffer) noexcept;
 
-  ByteSource* source_;
+  ByteSource* source_ = nullptr;
   IoBuffer buffer_;
   std::size_t position_ = 0;
   std::size_t filled_ = 0;

@@ -22,6 +22,7 @@ struct CommandLineCase {
   std::string input_path;
   std::string output_path;
   bool whole_line_paths = false;
+  bool overwrite_listing = false;
 };
 
 const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
@@ -48,6 +49,12 @@ const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
     {{"-\xF0", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", true}, // 0xF0 & 0x7F is 'p'
     {{"-P", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", false},
     {{"in.lst", "-p", "out.txt"}, 0, "in.lst", "-p", false},
+    {{"-f", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", false, true},
+    {{"-fyes", "-p", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", true, true},
+    {{"-\xE6", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", false, true}, // 0xE6 & 0x7F
+                                                                           // is 'f'
+    {{"-F", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", false, false},
+    {{"in.lst", "-f", "out.lst"}, 0, "in.lst", "-f", false, false},
 };
 
 TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
@@ -59,6 +66,7 @@ TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
     EXPECT_EQ(settings->input_path, test.input_path) << where;
     EXPECT_EQ(settings->output_path, test.output_path) << where;
     EXPECT_EQ(settings->whole_line_paths, test.whole_line_paths) << where;
+    EXPECT_EQ(settings->overwrite_listing, test.overwrite_listing) << where;
   }
 }
 

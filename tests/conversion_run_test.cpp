@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -261,7 +263,8 @@ std::string large_listing() {
 std::pair<std::string, int> report(ByteSource& source, ByteSink& sink) {
   const testing::CapturedMessages messages;
   const Settings settings{80, "in.lst", "out.txt"};
-  const int status = convert_and_report(source, sink, settings, messages.file());
+  const int status = convert_and_report(*allocate_run(settings), source, sink, settings,
+                                        messages.file());
   return {messages.text(), status};
 }
 
@@ -319,6 +322,27 @@ TEST(ConvertStreamTest, ReadFaultKeepsWhatCameBeforeIt) {
   // The reads hand out "a\nb ", "C:\\x"; the third fails, ending the input
   // there, and the chunk in hand is cleaned and written like any last chunk.
   EXPECT_EQ(printable(sink.written()), printable("a\r\nFILE:C:\\x\r\nb\r\n"));
+}
+
+TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
+  const auto folder = std::filesystem::temp_directory_path() /
+                      ("vadrimel_memory_" + std::to_string(std::random_device{}()));
+  std::filesystem::create_directories(folder);
+  const std::string input = (folder / "in.lst").string();
+  const std::string output = (folder / "out.txt").string();
+  testing::write_file(input, "a C:\\x\n");
+  testing::write_file(output, "keep");
+  const testing::CapturedMessages messages;
+  const std::vector<const char*> arguments = {"vadrimel", "-p", input.c_str(),
+                                              output.c_str()};
+  const RunAllocator no_memory = [](const Settings&) {
+    return std::unique_ptr<ConversionRun>();
+  };
+  EXPECT_EQ(run_vadrimel(arguments, messages.file(), no_memory), 1);
+  EXPECT_EQ(messages.text(), "Fatal: not enough memory to convert\n");
+  EXPECT_EQ(testing::read_file(output), "keep");
+  EXPECT_EQ(testing::read_file(input), "a C:\\x\n");
+  std::filesystem::remove_all(folder);
 }
 
 TEST(RunVadrimelTest, ShortCommandLineShowsUsage) {

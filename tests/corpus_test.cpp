@@ -187,7 +187,7 @@ TEST_F(CorpusTest, RealListingsConvertFaithfully) {
     const std::string bytes = testing::read_file(listing.string());
     // The uncut run goes through the real files, as the program does.
     const Settings settings{0, listing.string(), scratch.string()};
-    ASSERT_EQ(convert_listing(settings, stdout), 0);
+    ASSERT_EQ(convert_listing(settings, *allocate_run(settings), stdout), 0);
     const std::vector<std::string> uncut =
         split_records(testing::read_file(scratch.string()));
     for (const std::string& record : uncut) {
@@ -210,7 +210,7 @@ TEST_F(CorpusTest, WholeLinePathsOnRealListings) {
     ASSERT_EQ(bytes.find('\0'), std::string::npos);
     Settings settings{0, listing.string(), scratch.string()};
     settings.whole_line_paths = true;
-    ASSERT_EQ(convert_listing(settings, stdout), 0);
+    ASSERT_EQ(convert_listing(settings, *allocate_run(settings), stdout), 0);
     const std::string output = testing::read_file(scratch.string());
     ASSERT_EQ(testing::difference(output, reference_whole_line_output(bytes)), "");
     const std::vector<std::string> uncut = split_records(output);

@@ -102,6 +102,38 @@ int spawn_program(const std::vector<std::wstring>& quoted, const char* out,
   return static_cast<int>(status);
 }
 
+/// Runs a command line in `folder` with this process's own environment, which
+/// the C runtime's spawn functions leave out of; standard output and error go
+/// to the named files. Returns the exit status.
+int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* out,
+                  const char* err) {
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  const auto create = [&](const char* name) {
+    return CreateFileW(widen(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  HANDLE const out_file = create(out);
+  HANDLE const err_file = create(err);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out_file;
+  startup.hStdError = err_file;
+  PROCESS_INFORMATION process{};
+  DWORD status = 255;
+  if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                     folder, &startup, &process) != 0) {
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  CloseHandle(out_file);
+  CloseHandle(err_file);
+  return static_cast<int>(status);
+}
+
 /// Removes a folder and all it holds; `folder` is in the long form.
 void remove_tree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
@@ -147,11 +179,8 @@ std::string shell_quoted(const std::string& text) {
   return quoted + "'";
 }
 
-/// Runs the program with its standard output and error in the named files;
-/// returns its exit status. The command goes through a script file, so
-/// arguments of any length and any bytes but zero arrive exactly as given.
-int start_program(const std::vector<std::string>& arguments, const char* out,
-                  const char* err) {
+/// The shell command that runs the program with `arguments`.
+std::string program_command(const std::vector<std::string>& arguments) {
   // A checker such as valgrind may be put in front of the program.
   const char* const wrapper = std::getenv("VADRIMEL_TEST_WRAPPER");
   std::string command = (wrapper != nullptr ? std::string(wrapper) + ' ' : "") +
@@ -159,10 +188,24 @@ int start_program(const std::vector<std::string>& arguments, const char* out,
   for (const std::string& argument : arguments) {
     command += ' ' + shell_quoted(argument);
   }
-  write_file("run.sh", command + " >" + out + " 2>" + err + "\n");
+  return command;
+}
+
+/// Runs a shell script; returns its exit status, -1 when a signal ended it.
+/// A script file carries arguments of any length and any bytes but zero
+/// exactly as given.
+int run_script(const std::string& script) {
+  write_file("run.sh", script + "\n");
   const int raw = std::system("sh run.sh");
   fs::remove("run.sh");
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+/// Runs the program with its standard output and error in the named files;
+/// returns its exit status.
+int start_program(const std::vector<std::string>& arguments, const char* out,
+                  const char* err) {
+  return run_script(program_command(arguments) + " >" + out + " 2>" + err);
 }
 
 #endif
@@ -372,6 +415,140 @@ TEST_F(EndToEndTest, OutputThatCannotBeCreated) {
   expect_run({"in.lst", ""}, 1, "Fatal: can't create file:\n");
 }
 
+struct OverwriteCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  int status;
+  std::string message;
+};
+
+TEST_F(EndToEndTest, ExistingListingsAreNotOverwritten) {
+  const std::string converted = "FILE:C:\\a\r\nx\r\n\r\n";
+  const std::vector<OverwriteCase> cases = {
+      {"a.lst", {"in.lst", "a.lst"}, 1, "Fatal: won't overwrite listing file:a.lst\n"},
+      {"B.LST", {"in.lst", "B.LST"}, 1, "Fatal: won't overwrite listing file:B.LST\n"},
+      {"c.Lst",
+       {"-p", "in.lst", "c.Lst"},
+       1,
+       "Fatal: won't overwrite listing file:c.Lst\n"},
+      {"-F is not -f",
+       {"-F", "in.lst", "a.lst"},
+       1,
+       "Fatal: won't overwrite listing file:a.lst\n"},
+      {"a shell glob",
+       {"-p", "in.lst", "a.lst", "B.LST"},
+       1,
+       "Fatal: won't overwrite listing file:a.lst\n"},
+      {"swapped names",
+       {"out.txt", "in.lst"},
+       1,
+       "Fatal: won't overwrite listing file:in.lst\n"},
+      {"a number taken for a name",
+       {"-m", "80", "in.lst", "out.txt"},
+       1,
+       "Fatal: won't overwrite listing file:in.lst\n"},
+      {"a new listing is created", {"in.lst", "new.lst"}, 0, ""},
+      {"-f overwrites", {"-f", "in.lst", "a.lst"}, 0, ""},
+  };
+  for (const OverwriteCase& test : cases) {
+    SCOPED_TRACE(test.name);
+    const std::vector<std::string> listings = {"in.lst", "a.lst", "B.LST", "c.Lst"};
+    for (const std::string& name : listings) {
+      write_file(name, "x C:\\a\n");
+    }
+    write_file("out.txt", "text");
+    write_file("80", "8 C:\\b\n");
+    fs::remove("new.lst");
+    expect_run(test.arguments, test.status, test.message);
+    const std::string written = test.status == 0 ? test.arguments.back() : "";
+    for (const std::string& name : listings) {
+      expect_file(name, name == written ? converted : "x C:\\a\n");
+    }
+    expect_file("out.txt", "text");
+    if (written == "new.lst") {
+      expect_file("new.lst", converted);
+    }
+  }
+}
+
+TEST_F(EndToEndTest, ListingNamesThatAreNotFilesBehaveAsBefore) {
+  write_file("in.lst", "a\n");
+  fs::create_directory("dir.lst");
+  expect_run({"in.lst", "dir.lst"}, 1, "Fatal: can't create file:dir.lst\n");
+  expect_run({"in.lst", "in.lst"}, 1,
+             "Fatal: input and output are the same file:in.lst\n");
+  expect_run({"missing.lst", "in.lst"}, 1, "Fatal: can't open file:missing.lst\n");
+  expect_file("in.lst", "a\n");
+}
+
+TEST_F(EndToEndTest, HelpAndVersion) {
+  const std::string version = std::string("vadrimel ") + VADRIMEL_VERSION + "\n";
+  const std::vector<std::vector<std::string>> help_lines = {
+      {"--help"}, {"-h"}, {"-m80", "-h"}, {"-V", "--help"}, {"-h", "in.lst"}};
+  for (const auto& arguments : help_lines) {
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.status, 0) << arguments.front();
+    EXPECT_TRUE(outcome.out.starts_with(std::string("vadrimel ") + VADRIMEL_VERSION));
+    for (const char* option :
+         {"-m<MAXLENGTH>", "-p ", "-f ", "-h, --help", "man vadrimel"}) {
+      EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
+    }
+    EXPECT_EQ(outcome.err, "");
+  }
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"-V"}, {"--version"}, {"-h", "-V"}, {"-p", "--version", "in.lst"}}) {
+    expect_run(arguments, 0, version);
+  }
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"-hx"}, {"-help"}, {"--versions"}, {"-v"}, {"-H"}, {"-m80", "in.lst"}}) {
+    expect_run(arguments, 1, USAGE);
+  }
+  write_file("in.lst", "a\n");
+  expect_run({"-h", "-V", "in.lst", "out.txt"}, 0, "");
+  expect_file("out.txt", "a\r\n\r\n");
+}
+
+#ifndef _WIN32
+// These need a POSIX shell and its tools.
+TEST_F(EndToEndTest, ClosedPipeAndFileSizeLimitAreWriteFailures) {
+  // Far more output than a pipe holds.
+  write_file("big.lst", std::string(1U << 20U, 'b'));
+  const std::string program = program_command({"big.lst", "/dev/stdout"});
+  EXPECT_EQ(run_script("{ " + program + "; echo $? >status; } | head -c10 >/dev/null"),
+            0);
+  EXPECT_EQ(read_file("status"), "1\n");
+  ASSERT_EQ(run_script("mkfifo out.fifo && (head -c10 out.fifo >/dev/null &)"), 0);
+  expect_run({"big.lst", "out.fifo"}, 1, "Fatal: can't write file:out.fifo\n");
+  const int limited =
+      run_script("ulimit -f 100; " + program_command({"big.lst", "out.txt"}) +
+                 " >stdout.bin 2>stderr.bin");
+  EXPECT_EQ(limited, 1);
+  EXPECT_EQ(read_file("stdout.bin"), "Fatal: can't write file:out.txt\n");
+  EXPECT_EQ(read_file("stderr.bin"), "");
+}
+
+TEST_F(EndToEndTest, BlockDeviceAsBothFilesIsRefused) {
+  write_file("image", LISTING + std::string(4096 - LISTING.size(), ' '));
+  if (run_script("losetup -f --show image >device 2>/dev/null") != 0) {
+    GTEST_SKIP() << "skipped: no loop device can be made here (needs root)";
+  }
+  const std::string device =
+      read_file("device").substr(0, read_file("device").find('\n'));
+  // A second node of the same device, under another name.
+  const bool second_node =
+      run_script("mknod node b $(stat -c '0x%t 0x%T' " + device + ")") == 0;
+  expect_run({device, device}, 1,
+             "Fatal: input and output are the same file:" + device + "\n");
+  if (second_node) {
+    expect_run({device, "node"}, 1, "Fatal: input and output are the same file:node\n");
+  }
+  expect_run({device, NULL_DEVICE}, 0, "");
+  EXPECT_EQ(run_script("cmp -s image " + device), 0);
+  EXPECT_EQ(run_script("losetup -d " + device), 0);
+  expect_file("image", LISTING + std::string(4096 - LISTING.size(), ' '));
+}
+#endif
+
 TEST_F(EndToEndTest, ExistingOutputIsReplaced) {
   write_file("in.lst", "new\n");
   write_file("out.txt", std::string(1000, 'o'));
@@ -467,6 +644,93 @@ TEST_F(EndToEndTest, NamesThatAreNotUnicode) {
             printable("Fatal: can't create file:\uFFFD.txt\n"));
   EXPECT_EQ(read_file("e"), "");
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);
+}
+#endif
+
+#ifdef _WIN32
+std::wstring long_form(const std::string& absolute) {
+  return L"\\\\?\\" + widen(absolute);
+}
+
+/// Makes every folder of an absolute path, through the long form.
+void make_folders(const std::string& absolute) {
+  for (std::size_t at = absolute.find('\\', 3);; at = absolute.find('\\', at + 1)) {
+    CreateDirectoryW(long_form(absolute.substr(0, at)).c_str(), nullptr);
+    if (at == std::string::npos) {
+      return;
+    }
+  }
+}
+
+/// The names in a folder, through the long form.
+std::vector<std::wstring> names_in(const std::string& folder) {
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW data;
+  HANDLE const search = FindFirstFileW((long_form(folder) + L"\\*").c_str(), &data);
+  for (bool more = search != INVALID_HANDLE_VALUE; more;
+       more = FindNextFileW(search, &data) != 0) {
+    const std::wstring name = data.cFileName;
+    if (name != L"." && name != L"..") {
+      found.push_back(name);
+    }
+  }
+  FindClose(search);
+  return found;
+}
+
+TEST_F(EndToEndTest, WindowsResolvesLongNames) {
+  const std::string top = "vadrimel_" + std::to_string(std::random_device{}());
+  std::string relative = top;
+  for (int level = 0; level < 10; ++level) {
+    relative += "\\abcdefghijklmnopqrstuvwxy" + std::to_string(level);
+  }
+  // The same folders under C:'s root and under C:'s current directory.
+  const std::string deep = "C:\\" + top + "_deep";
+  const std::string decoy = "C:\\" + relative;
+  const std::string right = deep + "\\" + relative;
+  make_folders(decoy);
+  make_folders(right);
+  write_file(fs::path(long_form(decoy + "\\in.lst")), "decoy C:\\d\n");
+  write_file(fs::path(long_form(right + "\\in.lst")), "right C:\\r\n");
+  write_file("in.lst", "a C:\\x\n");
+
+  // Windows keeps C:'s current directory in the variable "=C:"; the program
+  // runs on another drive, as it does after cmd's "cd /d C:\\deep" and
+  // "cd /d Z:\\" (this test's own folder may be on C:).
+  const std::string here = fs::current_path().string();
+  SetEnvironmentVariableW(L"=C:", widen(deep).c_str());
+  const auto run_from_deep = [&](const std::string& arguments) {
+    return run_in_folder(widen(command_line_quoted(VADRIMEL_PROGRAM) + " " + arguments),
+                         L"Z:\\", (here + "\\o").c_str(), (here + "\\e").c_str());
+  };
+  EXPECT_EQ(run_from_deep("C:" + relative + "\\in.lst " + here + "\\out.txt"), 0)
+      << read_file("o");
+  expect_file("out.txt", "FILE:C:\\r\r\nright\r\n\r\n");
+  EXPECT_EQ(run_from_deep(here + "\\in.lst C:" + relative + "\\made.txt"), 0)
+      << read_file("o");
+  SetEnvironmentVariableW(L"=C:", nullptr);
+  EXPECT_EQ(read_file(fs::path(long_form(right + "\\made.txt"))),
+            "FILE:C:\\x\r\na\r\n\r\n");
+  EXPECT_EQ(read_file("e"), "");
+
+  // Device names and trailing dots are Windows' own, on long paths too.
+  expect_run({"in.lst", decoy + "\\NUL"}, 0, "");
+  // Without a console, as under a test runner, CON cannot be opened.
+  const Outcome console = run({"in.lst", decoy + "\\CON"});
+  EXPECT_TRUE(console.status == 0 ||
+              console.out == "Fatal: can't create file:" + decoy + "\\CON\n")
+      << console.out;
+  expect_run({"in.lst", decoy + "\\out.txt."}, 0, "");
+  EXPECT_EQ(names_in(decoy), (std::vector<std::wstring>{L"in.lst", L"out.txt"}));
+  // ".." never climbs above the drive's root.
+  expect_run({"C:\\..\\..\\..\\" + relative + "\\in.lst", "above.txt"}, 0, "");
+  expect_file("above.txt", "FILE:C:\\d\r\ndecoy\r\n\r\n");
+  // "a.lst." is the listing a.lst.
+  write_file("a.lst", "x");
+  expect_run({"in.lst", "a.lst."}, 1, "Fatal: won't overwrite listing file:a.lst.\n");
+  expect_file("a.lst", "x");
+  remove_tree(long_form("C:\\" + top));
+  remove_tree(long_form(deep));
 }
 #endif
 

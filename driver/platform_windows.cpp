@@ -1,0 +1,182 @@
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <system_error>
+
+#include "driver/platform.h"
+
+namespace vadrimel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::wstring_view EXTENDED_PREFIX = L"\\\\?\\";
+constexpr std::wstring_view EXTENDED_UNC_PREFIX = L"\\\\?\\UNC\\";
+constexpr std::wstring_view DEVICE_PREFIX = L"\\\\.\\";
+constexpr std::wstring_view UNC_PREFIX = L"\\\\";
+constexpr char NOT_UTF8 = '\xFF';
+
+int length_of(std::size_t size) {
+  return static_cast<int>(size);
+}
+
+/// UTF-8 as UTF-16, by the system. With MB_ERR_INVALID_CHARS, empty when the
+/// text is not UTF-8; without, each byte that is not shows as U+FFFD.
+std::optional<std::wstring> to_utf16(std::string_view text, DWORD flags) {
+  if (text.empty()) {
+    return std::wstring();
+  }
+  const int size = MultiByteToWideChar(CP_UTF8, flags, text.data(),
+                                       length_of(text.size()), nullptr, 0);
+  if (size == 0) {
+    return std::nullopt;
+  }
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, flags, text.data(), length_of(text.size()), wide.data(),
+                      size);
+  return wide;
+}
+
+/// Valid UTF-16 as UTF-8, by the system.
+std::string to_utf8(std::wstring_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length_of(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), length_of(text.size()), utf8.data(), size,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+bool unpaired_surrogate_at(std::wstring_view text, std::size_t at) {
+  if (IS_HIGH_SURROGATE(text[at])) {
+    return at + 1 == text.size() || !IS_LOW_SURROGATE(text[at + 1]);
+  }
+  if (IS_LOW_SURROGATE(text[at])) {
+    return at == 0 || !IS_HIGH_SURROGATE(text[at - 1]);
+  }
+  return false;
+}
+
+std::string utf8_argument(std::wstring_view argument) {
+  std::string utf8;
+  std::size_t start = 0;
+  for (std::size_t at = 0; at < argument.size(); ++at) {
+    if (unpaired_surrogate_at(argument, at)) {
+      utf8 += to_utf8(argument.substr(start, at - start)) + NOT_UTF8;
+      start = at + 1;
+    }
+  }
+  return utf8 + to_utf8(argument.substr(start));
+}
+
+/// The name made absolute by Windows itself: it knows each drive's current
+/// directory, device names such as NUL, and drops trailing dots and spaces.
+std::optional<std::wstring> absolute_form(const std::wstring& name) {
+  // A buffer that fits most paths first, then one of the size asked for. wine
+  // mishandles a drive-relative name when asked for the size alone (it
+  // crashes) or given a buffer of 64 KiB or more.
+  std::wstring full(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()),
+                                          full.data(), nullptr);
+    if (length == 0) {
+      return std::nullopt;
+    }
+    const bool fits = length < full.size();
+    full.resize(length);
+    if (fits) {
+      return full;
+    }
+  }
+  return std::nullopt;
+}
+
+/// The form in which Windows opens a name of any length: as given when short;
+/// else its absolute form, behind `\\?\` when still too long for the
+/// ordinary functions, which lifts the limit even where the system's
+/// long-path setting is off. Windows does no more of its own name handling
+/// on a `\\?\` path, so that form is made only from a resolved one.
+std::optional<std::wstring> openable_form(const std::wstring& name) {
+  if (name.starts_with(EXTENDED_PREFIX) || name.starts_with(DEVICE_PREFIX)) {
+    return name;
+  }
+  const std::optional<std::wstring> full = absolute_form(name);
+  if (!full || full->size() < MAX_PATH || full->starts_with(DEVICE_PREFIX)) {
+    return name.size() < MAX_PATH || !full ? name : *full;
+  }
+  if (full->starts_with(UNC_PREFIX)) {
+    return std::wstring(EXTENDED_UNC_PREFIX) + full->substr(UNC_PREFIX.size());
+  }
+  return std::wstring(EXTENDED_PREFIX) + *full;
+}
+
+} // namespace
+
+void prepare_process() {
+  static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+}
+
+std::optional<fs::path> native_path(const std::string& name) {
+  const std::optional<std::wstring> wide = to_utf16(name, MB_ERR_INVALID_CHARS);
+  if (!wide) {
+    return std::nullopt;
+  }
+  const std::optional<std::wstring> openable = openable_form(*wide);
+  return openable ? std::optional<fs::path>(*openable) : std::nullopt;
+}
+
+std::optional<fs::path> full_path(const std::string& name) {
+  const std::optional<std::wstring> wide = to_utf16(name, MB_ERR_INVALID_CHARS);
+  const std::optional<std::wstring> full = wide ? absolute_form(*wide) : std::nullopt;
+  return full ? std::optional<fs::path>(*full) : std::nullopt;
+}
+
+std::FILE* open_file(const fs::path& path, bool for_writing) {
+  return _wfopen(path.c_str(), for_writing ? L"wb" : L"rb");
+}
+
+bool same_file(const fs::path& first, const fs::path& second) {
+  std::error_code first_error;
+  std::error_code second_error;
+  std::error_code error;
+  return fs::is_regular_file(first, first_error) &&
+         fs::is_regular_file(second, second_error) &&
+         fs::equivalent(first, second, error) && !error;
+}
+
+void write_message(std::FILE* messages, std::string_view text) {
+  const std::wstring wide = to_utf16(text, 0).value_or(std::wstring());
+  HANDLE const handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(messages)));
+  DWORD mode = 0;
+  if (handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0) {
+    // A console shows UTF-16 as it is, whatever its code page.
+    static_cast<void>(std::fflush(messages));
+    DWORD written = 0;
+    static_cast<void>(WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()),
+                                    &written, nullptr));
+    return;
+  }
+  const std::string bytes = to_utf8(wide);
+  static_cast<void>(std::fwrite(bytes.data(), 1, bytes.size(), messages));
+}
+
+std::vector<std::string> utf8_arguments(int count, wchar_t** arguments) {
+  std::vector<std::string> utf8;
+  for (int index = 0; index < count; ++index) {
+    utf8.push_back(utf8_argument(arguments[index]));
+  }
+  return utf8;
+}
+
+} // namespace vadrimel
