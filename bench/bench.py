@@ -103,6 +103,24 @@ def compare_with_reference(program, reference, listing, out, runs):
               f"{cpu['program'] / cpu['reference']:.2f}")
 
 
+def batch_memory(program, listing, work, count=200):
+    """Peak memory of -b for one listing and for `count` of them (hard links to
+    one 1 MiB listing, so that they take no room)."""
+    folder = os.path.join(work, "batch")
+    os.makedirs(folder, exist_ok=True)
+    names = []
+    for index in range(count):
+        name = os.path.join(folder, f"listing{index:03}.lst")
+        if not os.path.exists(name):
+            os.link(listing, name)
+        names.append(name)
+    one = peak_memory([program, "-b", "-p", names[0]])
+    many = peak_memory([program, "-b", "-p"] + names)
+    print(f"peak resident memory of vadrimel -b -p: 1 listing {one} KiB, "
+          f"{count} listings {many} KiB (difference {many - one} KiB)")
+    shutil.rmtree(folder)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--program", default="build/vadrimel")
@@ -167,6 +185,7 @@ def main():
     print(f"  1 MiB listing   {one_mib_memory} KiB")
     print(f"  {args.size:g} MiB listing {big_memory} KiB"
           f"  (difference {big_memory - one_mib_memory} KiB)")
+    batch_memory(program, one_mib, work)
     one_line = os.path.join(work, "one_line.lst")
     make_one_line(one_line, args.line_size)
     compare_whole_line_paths(program, [

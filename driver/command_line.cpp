@@ -10,6 +10,7 @@ namespace {
 constexpr unsigned char MAX_LENGTH_LETTER = 'm';
 constexpr unsigned char WHOLE_LINE_PATHS_LETTER = 'p';
 constexpr unsigned char OVERWRITE_LISTING_LETTER = 'f';
+constexpr unsigned char BATCH_LETTER = 'b';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 
 constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
@@ -26,17 +27,19 @@ constexpr const char* HELP_TEXT =
     "\n"
     "Usage:\n"
     "$ vadrimel [-m<MAXLENGTH>] [-p] [-f] infile.lst outfile.txt\n"
+    "$ vadrimel -b [-m<MAXLENGTH>] [-p] [-f] listing.lst...\n"
     "\n"
     "Options:\n"
     "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
     "  -p              find source paths on whole lines: paths with spaces, and\n"
     "                  padding lines become empty\n"
     "  -f              overwrite an output file that is an existing listing (.lst)\n"
+    "  -b              convert every listing named into a .txt file beside it\n"
     "  -h, --help      show this help\n"
     "  -V, --version   show the version\n"
     "\n"
-    "Exit status: 0 when the listing was converted; 1 after the usage text or a\n"
-    "message that says what failed.\n"
+    "Exit status: 0 when every listing was converted; 1 after the usage text or\n"
+    "a message that says what failed.\n"
     "\n"
     "More in the manual: man vadrimel\n";
 
@@ -108,12 +111,18 @@ std::optional<Settings> read_command_line(std::span<const char* const> arguments
       arguments.empty() ? arguments : arguments.subspan(1);
   const std::size_t options = read_options(after_name, option_values);
   const std::span<const char* const> file_names = after_name.subspan(options);
-  if (file_names.size() < 2) {
+  const bool batch = option_values[BATCH_LETTER] != nullptr;
+  if (file_names.size() < (batch ? 1U : 2U)) {
     return std::nullopt;
   }
   Settings settings;
-  settings.input_path = file_names[0];
-  settings.output_path = file_names[1];
+  if (batch) {
+    settings.batch = true;
+    settings.listings = file_names;
+  } else {
+    settings.input_path = file_names[0];
+    settings.output_path = file_names[1];
+  }
   if (option_values[MAX_LENGTH_LETTER] != nullptr) {
     settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
   }

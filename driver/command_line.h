@@ -20,15 +20,21 @@ struct Settings {
   bool whole_line_paths = false;
   /// Option -f: an output file that is an existing listing may be overwritten.
   bool overwrite_listing = false;
+  /// Option -b: every name after the options is a listing, to be converted
+  /// into a file beside it; `input_path` and `output_path` are then empty.
+  bool batch = false;
+  /// With -b, the listings: the command line's own arguments.
+  std::span<const char* const> listings{};
 };
 
 /// For each option letter, by the low seven bits of its code, the text after
 /// the letter of the last option given with it; null when none was given.
 using OptionTable = std::array<const char*, 128>;
 
-/// Reads the options in front of the file names and the two file names from
-/// `arguments` (the program's name first). Empty when fewer than two file
-/// names follow the options: the usage text is then due.
+/// Reads the options in front of the file names and the two file names (with
+/// -b, the listings) from `arguments` (the program's name first). Empty when
+/// fewer than two file names (with -b, none) follow the options: the usage
+/// text is then due.
 std::optional<Settings> read_command_line(std::span<const char* const> arguments);
 
 /// The value of a "-m" option: optional white space and sign, then decimal

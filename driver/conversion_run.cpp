@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/file_streams.h"
 #include "driver/platform.h"
@@ -131,6 +133,25 @@ int convert_listing(const Settings& settings, ConversionRun& run, std::FILE* mes
   return convert_and_report(run, input_file, output_file, settings, messages);
 }
 
+int convert_listings(const Settings& settings, ConversionRun& run, std::FILE* messages) {
+  Settings each = settings;
+  int status = EXIT_SUCCESS;
+  for (const std::string name : settings.listings) {
+    const std::vector<std::string> listings = listings_named(name);
+    if (listings.empty()) {
+      status = report_fatal(messages, "can't open file", name);
+    }
+    for (const std::string& listing : listings) {
+      each.input_path = listing;
+      each.output_path = output_name_for(listing);
+      if (convert_listing(each, run, messages) != EXIT_SUCCESS) {
+        status = EXIT_FAILURE;
+      }
+    }
+  }
+  return status;
+}
+
 int convert_and_report(ConversionRun& run, ByteSource& source, ByteSink& sink,
                        const Settings& settings, std::FILE* messages) {
   const ConversionResult result = run.convert(source, sink);
@@ -155,7 +176,8 @@ int run_vadrimel(std::span<const char* const> arguments, std::FILE* messages,
   if (!run) {
     return report_out_of_memory(messages);
   }
-  return convert_listing(*settings, *run, messages);
+  return settings->batch ? convert_listings(*settings, *run, messages)
+                         : convert_listing(*settings, *run, messages);
 }
 
 } // namespace vadrimel

@@ -64,6 +64,11 @@ ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
 /// on failure, the one message saying why has been written to `messages`.
 int convert_listing(const Settings& settings, ConversionRun& run, std::FILE* messages);
 
+/// Converts each of the settings' listings (option -b) into the file
+/// `output_name_for` names, as `convert_listing` would; a listing that fails
+/// has its message and the next one is taken. Returns 1 when any failed.
+int convert_listings(const Settings& settings, ConversionRun& run, std::FILE* messages);
+
 /// Converts an opened input into a created output and reports the outcome as
 /// `convert_listing` does; the streams are named by `settings`.
 int convert_and_report(ConversionRun& run, ByteSource& source, ByteSink& sink,

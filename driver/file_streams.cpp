@@ -113,4 +113,15 @@ bool names_existing_listing(const std::string& name) {
          !names_directory(*path);
 }
 
+std::string output_name_for(std::string_view listing) {
+  const std::size_t name_start = listing.find_last_of(FOLDER_SEPARATORS) + 1;
+  const std::string_view name = listing.substr(name_start);
+  // As std::filesystem has it: a leading dot starts a name, not an extension.
+  const std::size_t dot = name.rfind('.');
+  const bool has_extension = dot != std::string_view::npos && dot != 0 && name != "..";
+  return std::string(
+             listing.substr(0, name_start + (has_extension ? dot : name.size()))) +
+         ".txt";
+}
+
 } // namespace vadrimel

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "listing/byte_stream.h"
 
@@ -50,6 +51,10 @@ bool names_same_file(const std::string& input_name, const std::string& output_na
 /// True when `name` is of an existing file, not a directory, whose name ends
 /// in ".lst" in any letter case.
 bool names_existing_listing(const std::string& name);
+
+/// The output that -b makes of a listing: its name with the last extension
+/// replaced by ".txt" (a.lst and A.LST give a.txt and A.txt, x gives x.txt).
+std::string output_name_for(std::string_view listing);
 
 } // namespace vadrimel
 

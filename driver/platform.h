@@ -28,6 +28,15 @@ std::optional<std::filesystem::path> native_path(const std::string& name);
 /// The name made absolute as the system resolves it; empty when it cannot be.
 std::optional<std::filesystem::path> full_path(const std::string& name);
 
+/// The characters that end a folder's name in a path.
+extern const std::string_view FOLDER_SEPARATORS;
+
+/// The files that a listing's name stands for. On Windows, whose shells pass
+/// patterns on as typed, a last part that holds * or ? is matched against the
+/// folder's files (not its folders), in the order of their names; empty when
+/// none matches. Elsewhere the shell has done that: the name itself.
+std::vector<std::string> listings_named(const std::string& name);
+
 /// Opens a file in binary mode: for reading, or created (emptied) for writing.
 std::FILE* open_file(const std::filesystem::path& path, bool for_writing);
 

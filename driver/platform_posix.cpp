@@ -22,6 +22,12 @@ std::optional<fs::path> full_path(const std::string& name) {
   return fs::path(name);
 }
 
+const std::string_view FOLDER_SEPARATORS = "/";
+
+std::vector<std::string> listings_named(const std::string& name) {
+  return {name};
+}
+
 std::FILE* open_file(const fs::path& path, bool for_writing) {
   return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
 }

@@ -8,6 +8,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <system_error>
 
 #include "driver/platform.h"
@@ -140,6 +141,34 @@ std::optional<fs::path> full_path(const std::string& name) {
   const std::optional<std::wstring> wide = to_utf16(name, MB_ERR_INVALID_CHARS);
   const std::optional<std::wstring> full = wide ? absolute_form(*wide) : std::nullopt;
   return full ? std::optional<fs::path>(*full) : std::nullopt;
+}
+
+const std::string_view FOLDER_SEPARATORS = "\\/:";
+
+std::vector<std::string> listings_named(const std::string& name) {
+  const std::size_t last_part = name.find_last_of(FOLDER_SEPARATORS) + 1;
+  const std::optional<fs::path> pattern = native_path(name);
+  if (name.find_first_of("*?", last_part) == std::string::npos || !pattern) {
+    return {name};
+  }
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW data;
+  HANDLE const search = FindFirstFileW(pattern->c_str(), &data);
+  for (bool more = search != INVALID_HANDLE_VALUE; more;
+       more = FindNextFileW(search, &data) != 0) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      found.emplace_back(data.cFileName);
+    }
+  }
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+  }
+  std::sort(found.begin(), found.end());
+  std::vector<std::string> listings;
+  for (const std::wstring& file : found) {
+    listings.push_back(name.substr(0, last_part) + utf8_argument(file));
+  }
+  return listings;
 }
 
 std::FILE* open_file(const fs::path& path, bool for_writing) {

@@ -72,12 +72,33 @@ TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
 
 TEST(ReadCommandLineTest, TooFewFileNamesAskForUsage) {
   const std::vector<std::vector<const char*>> short_lines = {
-      {}, {"in.lst"}, {"-m80", "in.lst"}, {"-m80", "-x", "-"}, {"-m80"},
+      {},       {"in.lst"}, {"-m80", "in.lst"}, {"-m80", "-x", "-"},
+      {"-m80"}, {"-b"},     {"-b", "-p"},       {"-B", "a.lst"},
   };
   for (const auto& arguments : short_lines) {
     EXPECT_FALSE(read(arguments).has_value()) << arguments.size();
   }
   EXPECT_FALSE(read_command_line({}).has_value());
+}
+
+TEST(ReadCommandLineTest, WithBEveryNameIsAListing) {
+  // The arguments, then the listings read from them.
+  const std::vector<std::pair<std::vector<const char*>, std::vector<std::string>>> cases =
+      {
+          {{"-b", "a.lst"}, {"a.lst"}},
+          {{"-p", "-bx", "a.lst", "b.lst", "-m80"}, {"a.lst", "b.lst", "-m80"}},
+          {{"-\xE2", "a.lst", "a.lst"}, {"a.lst", "a.lst"}}, // 0xE2 & 0x7F is 'b'
+      };
+  for (const auto& [arguments, listings] : cases) {
+    const std::optional<Settings> settings = read(arguments);
+    ASSERT_TRUE(settings.has_value()) << arguments.front();
+    EXPECT_TRUE(settings->batch);
+    EXPECT_EQ(
+        std::vector<std::string>(settings->listings.begin(), settings->listings.end()),
+        listings);
+    EXPECT_EQ(settings->input_path, "");
+  }
+  EXPECT_FALSE(read({"a.lst", "b.lst"})->batch);
 }
 
 TEST(ReadCommandLineTest, LongFileNamesAreKeptWhole) {

@@ -372,6 +372,13 @@ TEST_F(EndToEndTest, EveryOptionLetterCode) {
   const int last = ON_WINDOWS ? '~' : 255;
   for (int code = first; code <= last; ++code) {
     const std::string option = std::string("-") + static_cast<char>(code) + "40";
+    if ((code & 0x7F) == 'b') {
+      // Every name a listing: out.txt is its own output.
+      expect_run({option, "in.lst", "out.txt"}, 1,
+                 "Fatal: input and output are the same file:out.txt\n");
+      expect_file("in.txt", uncut);
+      continue;
+    }
     expect_run({option, "in.lst", "out.txt"}, 0, "");
     expect_file("out.txt", (code & 0x7F) == 'm' ? cut : uncut);
   }
@@ -548,6 +555,47 @@ TEST_F(EndToEndTest, BlockDeviceAsBothFilesIsRefused) {
   expect_file("image", LISTING + std::string(4096 - LISTING.size(), ' '));
 }
 #endif
+
+TEST_F(EndToEndTest, ManyListingsWithB) {
+  const std::vector<std::pair<std::string, std::string>> listings = {
+      {"one.lst", LISTING},
+      {"TWO.LST", "abc   C:\\My Code\\a.c\r\n" + std::string(120, ' ') + "\r\n"},
+      {"dir.d/three", std::string(300, 'x') + " D:\\p q\\r.c\n"},
+  };
+  fs::create_directory("dir.d");
+  for (const auto& [name, bytes] : listings) {
+    write_file(name, bytes);
+  }
+  for (const std::vector<std::string>& options :
+       {std::vector<std::string>{}, {"-p", "-m40"}}) {
+    // What the two-name form makes of each.
+    std::vector<std::string> expected;
+    for (const auto& listing : listings) {
+      std::vector<std::string> arguments = options;
+      arguments.insert(arguments.end(), {listing.first, "single.txt"});
+      expect_run(arguments, 0, "");
+      expected.push_back(read_file("single.txt"));
+    }
+    std::vector<std::string> arguments = options;
+    arguments.insert(arguments.begin(), "-b");
+    arguments.insert(arguments.end(),
+                     {"one.lst", "missing.lst", "TWO.LST", "dir.d/three"});
+    expect_run(arguments, 1, "Fatal: can't open file:missing.lst\n");
+    expect_file("one.txt", expected[0]);
+    expect_file("TWO.txt", expected[1]);
+    expect_file("dir.d/three.txt", expected[2]);
+    for (const auto& [name, bytes] : listings) {
+      expect_file(name, bytes);
+    }
+  }
+  expect_run({"-b", "one.lst", "TWO.LST"}, 0, "");
+  const std::string converted = read_file("one.txt");
+  expect_run({"-b", "one.txt", "one.lst"}, 1,
+             "Fatal: input and output are the same file:one.txt\n");
+  expect_file("one.txt", converted);
+  expect_file("one.lst", LISTING);
+  expect_run({"-b"}, 1, USAGE);
+}
 
 TEST_F(EndToEndTest, ExistingOutputIsReplaced) {
   write_file("in.lst", "new\n");
@@ -731,6 +779,31 @@ TEST_F(EndToEndTest, WindowsResolvesLongNames) {
   expect_file("a.lst", "x");
   remove_tree(long_form("C:\\" + top));
   remove_tree(long_form(deep));
+}
+
+TEST_F(EndToEndTest, WindowsPatternsWithB) {
+  fs::create_directory("dir");
+  const std::vector<std::string> names = {"a.lst", "b.lst", "列表.lst", "ü.lst",
+                                          "long.lst"};
+  for (const std::string& name : names) {
+    write_file(testing::path_of("dir/" + name), "x C:\\" + name + "\n");
+  }
+  write_file("dir/c.txt", "not a listing");
+  fs::create_directory("dir/folder.lst");
+  expect_run({"-b", "dir\\*.lst", "dir/nothing*.lst"}, 1,
+             "Fatal: can't open file:dir/nothing*.lst\n");
+  for (const std::string& name : names) {
+    expect_file("dir/" + name.substr(0, name.size() - 4) + ".txt",
+                "FILE:C:\\" + name + "\r\nx\r\n\r\n");
+  }
+  for (const std::string& name : names) {
+    fs::remove(testing::path_of("dir/" + name.substr(0, name.size() - 4) + ".txt"));
+  }
+  // ? is one character, whatever the script: a, b, ü but not 列表 or long.
+  expect_run({"-p", "-b", "dir/?.lst"}, 0, "");
+  EXPECT_EQ(std::distance(fs::directory_iterator("dir"), fs::directory_iterator()), 10);
+  EXPECT_FALSE(fs::exists(testing::path_of("dir/列表.txt")));
+  expect_file("dir/ü.txt", "FILE:C:\\ü.lst\r\nx\r\n\r\n");
 }
 #endif
 

@@ -118,7 +118,12 @@ void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
   }
   const std::optional<vadrimel::Settings> settings =
       vadrimel::read_command_line(arguments);
-  if (settings) {
+  if (settings && settings->batch) {
+    // The listings are the arguments that end the command line, in order.
+    require(!settings->listings.empty() && settings->listings.size() < words.size());
+    require(std::equal(settings->listings.rbegin(), settings->listings.rend(),
+                       words.rbegin()));
+  } else if (settings) {
     // The file names are two arguments, given in order and whole.
     bool found = false;
     for (std::size_t index = 1; index + 1 < words.size() && !found; ++index) {
