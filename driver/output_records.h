@@ -39,6 +39,8 @@ public:
 private:
   void make_room(std::size_t size) noexcept;
   void append(std::string_view bytes) noexcept;
+  /// `append` for the text of a line or a path, whose length varies.
+  void append_text(std::string_view text) noexcept;
   void flush() noexcept;
 
   static_assert(BUFFER_SIZE >= MAX_HELD_LINE_LENGTH + 16);
