@@ -90,7 +90,10 @@ TEST(ReadCommandLineTest, WithBEveryNameIsAListing) {
           {{"-\xE2", "a.lst", "a.lst"}, {"a.lst", "a.lst"}}, // 0xE2 & 0x7F is 'b'
       };
   for (const auto& [arguments, listings] : cases) {
-    const std::optional<Settings> settings = read(arguments);
+    // The listings are a view of the arguments, which must outlive it.
+    std::vector<const char*> command_line = {"vadrimel"};
+    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
+    const std::optional<Settings> settings = read_command_line(command_line);
     ASSERT_TRUE(settings.has_value()) << arguments.front();
     EXPECT_TRUE(settings->batch);
     EXPECT_EQ(
