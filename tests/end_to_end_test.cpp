@@ -74,37 +74,10 @@ std::wstring widen(const std::string& utf8) {
   return wide;
 }
 
-/// Runs the program with arguments already quoted, its standard output and
-/// error in the named files; returns its exit status.
-int spawn_program(const std::vector<std::wstring>& quoted, const char* out,
-                  const char* err) {
-  const std::wstring program = widen(VADRIMEL_PROGRAM);
-  std::vector<const wchar_t*> argv;
-  for (const std::wstring& each : quoted) {
-    argv.push_back(each.c_str());
-  }
-  argv.push_back(nullptr);
-  static_cast<void>(std::fflush(stdout));
-  static_cast<void>(std::fflush(stderr));
-  const int saved_out = _dup(1);
-  const int saved_err = _dup(2);
-  const int flags = _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY;
-  const int out_file = _open(out, flags, _S_IREAD | _S_IWRITE);
-  const int err_file = _open(err, flags, _S_IREAD | _S_IWRITE);
-  _dup2(out_file, 1);
-  _dup2(err_file, 2);
-  const auto status = _wspawnv(_P_WAIT, program.c_str(), argv.data());
-  _dup2(saved_out, 1);
-  _dup2(saved_err, 2);
-  for (const int file : {out_file, err_file, saved_out, saved_err}) {
-    _close(file);
-  }
-  return static_cast<int>(status);
-}
-
-/// Runs a command line in `folder` with this process's own environment, which
-/// the C runtime's spawn functions leave out of; standard output and error go
-/// to the named files. Returns the exit status.
+/// Runs a command line in `folder` (null: this process's own) with this
+/// process's whole environment, which the C runtime's spawn functions leave
+/// the drives' current directories out of; standard output and error go to the
+/// named files. Returns the exit status.
 int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* out,
                   const char* err) {
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -134,24 +107,46 @@ int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* 
   return static_cast<int>(status);
 }
 
+/// Runs the program with arguments already quoted, its standard output and
+/// error in the named files; returns its exit status.
+int spawn_program(const std::vector<std::wstring>& quoted, const char* out,
+                  const char* err) {
+  std::wstring command_line;
+  for (const std::wstring& each : quoted) {
+    command_line += (command_line.empty() ? L"" : L" ") + each;
+  }
+  return run_in_folder(command_line, nullptr, out, err);
+}
+
+std::wstring long_form(const std::string& absolute) {
+  return L"\\\\?\\" + widen(absolute);
+}
+
+/// What a folder holds but "." and ".."; `folder` is in the long form.
+std::vector<WIN32_FIND_DATAW> entries_of(const std::wstring& folder) {
+  std::vector<WIN32_FIND_DATAW> entries;
+  WIN32_FIND_DATAW data;
+  HANDLE const search = FindFirstFileW((folder + L"\\*").c_str(), &data);
+  for (bool more = search != INVALID_HANDLE_VALUE; more;
+       more = FindNextFileW(search, &data) != 0) {
+    const std::wstring_view name = data.cFileName;
+    if (name != L"." && name != L"..") {
+      entries.push_back(data);
+    }
+  }
+  FindClose(search);
+  return entries;
+}
+
 /// Removes a folder and all it holds; `folder` is in the long form.
 void remove_tree(const std::wstring& folder) {
-  WIN32_FIND_DATAW found;
-  HANDLE const search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") {
-        continue;
-      }
-      const std::wstring path = folder + L"\\" + name;
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        remove_tree(path);
-      } else {
-        DeleteFileW(path.c_str());
-      }
-    } while (FindNextFileW(search, &found) != 0);
-    FindClose(search);
+  for (const WIN32_FIND_DATAW& entry : entries_of(folder)) {
+    const std::wstring path = folder + L"\\" + entry.cFileName;
+    if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      remove_tree(path);
+    } else {
+      DeleteFileW(path.c_str());
+    }
   }
   RemoveDirectoryW(folder.c_str());
 }
@@ -696,10 +691,6 @@ TEST_F(EndToEndTest, NamesThatAreNotUnicode) {
 #endif
 
 #ifdef _WIN32
-std::wstring long_form(const std::string& absolute) {
-  return L"\\\\?\\" + widen(absolute);
-}
-
 /// Makes every folder of an absolute path, through the long form.
 void make_folders(const std::string& absolute) {
   for (std::size_t at = absolute.find('\\', 3);; at = absolute.find('\\', at + 1)) {
@@ -712,18 +703,11 @@ void make_folders(const std::string& absolute) {
 
 /// The names in a folder, through the long form.
 std::vector<std::wstring> names_in(const std::string& folder) {
-  std::vector<std::wstring> found;
-  WIN32_FIND_DATAW data;
-  HANDLE const search = FindFirstFileW((long_form(folder) + L"\\*").c_str(), &data);
-  for (bool more = search != INVALID_HANDLE_VALUE; more;
-       more = FindNextFileW(search, &data) != 0) {
-    const std::wstring name = data.cFileName;
-    if (name != L"." && name != L"..") {
-      found.push_back(name);
-    }
+  std::vector<std::wstring> names;
+  for (const WIN32_FIND_DATAW& entry : entries_of(long_form(folder))) {
+    names.emplace_back(entry.cFileName);
   }
-  FindClose(search);
-  return found;
+  return names;
 }
 
 TEST_F(EndToEndTest, WindowsResolvesLongNames) {
