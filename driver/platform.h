@@ -25,7 +25,9 @@ void prepare_process();
 /// no file can have.
 std::optional<std::filesystem::path> native_path(const std::string& name);
 
-/// The name made absolute as the system resolves it; empty when it cannot be.
+/// The name as the system resolves it: on Windows made absolute, device names
+/// such as NUL recognised and trailing dots and spaces dropped; elsewhere the
+/// name itself. Empty when it cannot be resolved.
 std::optional<std::filesystem::path> full_path(const std::string& name);
 
 /// The characters that end a folder's name in a path.
