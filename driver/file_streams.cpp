@@ -1,8 +1,8 @@
 #include "driver/file_streams.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "driver/platform.h"
 
@@ -12,9 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool names_directory(const fs::path& path) {
-  std::error_code error;
-  return fs::is_directory(path, error) && !error;
+std::optional<FileIdentity> identity_of_name(const std::string& name) {
+  const std::optional<fs::path> path = native_path(name);
+  return path ? identity_of(*path) : std::nullopt;
 }
 
 bool ends_in_lst(const fs::path& path) {
@@ -37,7 +37,7 @@ bool ends_in_lst(const fs::path& path) {
 } // namespace
 
 FileSource::~FileSource() {
-  if (file_ != nullptr) {
+  if (file_ != nullptr && owned_) {
     // Nothing was written to it, so a failed close loses nothing.
     static_cast<void>(std::fclose(file_));
   }
@@ -50,13 +50,19 @@ bool FileSource::open(const std::string& name) {
     return false;
   }
   // Opening a directory succeeds on some systems; reading it does not.
-  if (names_directory(*path)) {
+  if (leads_to_directory(*path)) {
     return false;
   }
   // Our own buffer is large; a second copy through the stream's buffer would
   // only cost time.
   static_cast<void>(std::setvbuf(file_, nullptr, _IONBF, 0));
   return true;
+}
+
+void FileSource::open_stream(std::FILE* stream) {
+  file_ = stream;
+  owned_ = false;
+  static_cast<void>(std::setvbuf(file_, nullptr, _IONBF, 0));
 }
 
 std::size_t FileSource::read(char* buffer, std::size_t capacity) {
@@ -67,8 +73,12 @@ bool FileSource::failed() const {
   return std::ferror(file_) != 0;
 }
 
+std::optional<FileIdentity> FileSource::identity() const {
+  return identity_of(file_);
+}
+
 FileSink::~FileSink() {
-  if (file_ != nullptr) {
+  if (file_ != nullptr && owned_) {
     static_cast<void>(std::fclose(file_));
   }
 }
@@ -83,13 +93,26 @@ bool FileSink::create(const std::string& name) {
   return true;
 }
 
+void FileSink::open_stream(std::FILE* stream) {
+  file_ = stream;
+  owned_ = false;
+  static_cast<void>(std::setvbuf(file_, nullptr, _IONBF, 0));
+}
+
 bool FileSink::write(const char* bytes, std::size_t size) {
-  return std::fwrite(bytes, 1, size, file_) == size;
+  if (std::fwrite(bytes, 1, size, file_) == size) {
+    return true;
+  }
+  reader_left_ = reader_has_left();
+  return false;
 }
 
 bool FileSink::close() {
   if (file_ == nullptr) {
     return false;
+  }
+  if (!owned_) {
+    return std::fflush(file_) == 0;
   }
   std::FILE* const file = file_;
   file_ = nullptr;
@@ -98,19 +121,25 @@ bool FileSink::close() {
   return flushed && closed;
 }
 
+std::optional<FileIdentity> FileSink::identity() const {
+  return file_ != nullptr ? identity_of(file_) : std::nullopt;
+}
+
 bool names_same_file(const std::string& input_name, const std::string& output_name) {
-  const std::optional<fs::path> input_path = native_path(input_name);
-  const std::optional<fs::path> output_path = native_path(output_name);
-  return input_path && output_path && same_file(*input_path, *output_path);
+  const std::optional<FileIdentity> input = identity_of_name(input_name);
+  return input && input == identity_of_name(output_name);
 }
 
 bool names_existing_listing(const std::string& name) {
-  // The name as the system resolves it: on Windows "a.lst." is a.lst.
-  const std::optional<fs::path> full = full_path(name);
   const std::optional<fs::path> path = native_path(name);
-  std::error_code error;
-  return full && path && ends_in_lst(*full) && fs::exists(*path, error) &&
-         !names_directory(*path);
+  const std::optional<fs::path> target = path ? final_name(*path) : std::nullopt;
+  if (!target) {
+    return false;
+  }
+  // The name as the system resolves it (on Windows "a.lst." is a.lst), and
+  // the name of the file it leads to.
+  const std::optional<fs::path> full = full_path(name);
+  return ends_in_lst(*target) || (full && ends_in_lst(*full));
 }
 
 std::string output_name_for(std::string_view listing) {
@@ -122,6 +151,28 @@ std::string output_name_for(std::string_view listing) {
   return std::string(
              listing.substr(0, name_start + (has_extension ? dot : name.size()))) +
          ".txt";
+}
+
+} // namespace vadrimel
+
+namespace vadrimel {
+
+void FilesOfRun::add(const std::string& name) {
+  if (const std::optional<FileIdentity> identity = identity_of_name(name)) {
+    identities_.push_back(*identity);
+  }
+}
+
+void FilesOfRun::add(const FileSink& sink) {
+  if (const std::optional<FileIdentity> identity = sink.identity()) {
+    identities_.push_back(*identity);
+  }
+}
+
+bool FilesOfRun::holds(const std::string& name) const {
+  const std::optional<FileIdentity> identity = identity_of_name(name);
+  return identity && std::find(identities_.begin(), identities_.end(), *identity) !=
+                         identities_.end();
 }
 
 } // namespace vadrimel

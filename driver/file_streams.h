@@ -2,9 +2,12 @@
 #define VADRIMEL_DRIVER_FILE_STREAMS_H_
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "driver/platform.h"
 #include "listing/byte_stream.h"
 
 namespace vadrimel {
@@ -22,11 +25,16 @@ public:
 
   /// False when the file cannot be opened for reading, or is a directory.
   bool open(const std::string& name);
+  /// Reads an open stream (standard input), which stays open afterwards.
+  void open_stream(std::FILE* stream);
   std::size_t read(char* buffer, std::size_t capacity) override;
   [[nodiscard]] bool failed() const override;
+  /// The file read; empty when it is no regular file or block device.
+  [[nodiscard]] std::optional<FileIdentity> identity() const;
 
 private:
   std::FILE* file_ = nullptr;
+  bool owned_ = true;
 };
 
 /// The output file, created (or emptied) on open.
@@ -36,11 +44,20 @@ public:
   ~FileSink() override;
 
   bool create(const std::string& name);
+  /// Writes to an open stream (standard output), which `close` only flushes,
+  /// so that one conversion after another can go there.
+  void open_stream(std::FILE* stream);
   bool write(const char* bytes, std::size_t size) override;
   bool close() override;
+  /// The file written; empty when it is no regular file or block device.
+  [[nodiscard]] std::optional<FileIdentity> identity() const;
+  /// True when a write failed because the reader of a pipe has gone.
+  [[nodiscard]] bool reader_left() const { return reader_left_; }
 
 private:
   std::FILE* file_ = nullptr;
+  bool owned_ = true;
+  bool reader_left_ = false;
 };
 
 /// True when both names are of one existing regular file or one block device,
@@ -49,12 +66,28 @@ private:
 bool names_same_file(const std::string& input_name, const std::string& output_name);
 
 /// True when `name` is of an existing file, not a directory, whose name ends
-/// in ".lst" in any letter case.
+/// in ".lst" in any letter case, or that is reached through a link whose name
+/// does.
 bool names_existing_listing(const std::string& name);
 
 /// The output that -b makes of a listing: its name with the last extension
 /// replaced by ".txt" (a.lst and A.LST give a.txt and A.txt, x gives x.txt).
 std::string output_name_for(std::string_view listing);
+
+/// The files that one -b command names as listings and has written as
+/// outputs, by identity: none of them may become an output.
+class FilesOfRun {
+public:
+  /// Remembers the file `name` leads to, when it exists.
+  void add(const std::string& name);
+  /// Remembers the file `sink` writes.
+  void add(const FileSink& sink);
+  /// True when `name` leads to one of the files remembered.
+  [[nodiscard]] bool holds(const std::string& name) const;
+
+private:
+  std::vector<FileIdentity> identities_;
+};
 
 } // namespace vadrimel
 

@@ -1,6 +1,7 @@
 #ifndef VADRIMEL_DRIVER_PLATFORM_H_
 #define VADRIMEL_DRIVER_PLATFORM_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -15,8 +16,9 @@
 
 namespace vadrimel {
 
-/// Sets the process up for the program: standard output takes bytes as
-/// given, so that messages end in LF on every system; a write that fails
+/// Sets the process up for the program: the standard streams carry bytes
+/// as they are, so that messages end in LF on every system and a
+/// conversion to or from them is the same as to or from a file; a write that fails
 /// (a closed pipe, a file-size limit) is reported by the write, not by a
 /// signal that ends the process.
 void prepare_process();
@@ -42,9 +44,34 @@ std::vector<std::string> listings_named(const std::string& name);
 /// Opens a file in binary mode: for reading, or created (emptied) for writing.
 std::FILE* open_file(const std::filesystem::path& path, bool for_writing);
 
-/// True when the two paths are of one existing regular file, or of one block
-/// device, by whatever name.
-bool same_file(const std::filesystem::path& first, const std::filesystem::path& second);
+/// Which regular file or block device a name or an open stream leads to:
+/// two are equal exactly when they are one file (or one device), by
+/// whatever name, link or letter case.
+struct FileIdentity {
+  bool block_device = false;
+  std::uint64_t volume = 0;
+  std::uint64_t index_high = 0;
+  std::uint64_t index_low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+/// The identity of the regular file or block device that `path` leads to,
+/// links followed; empty for anything else (a directory, another device)
+/// and for a name that leads nowhere.
+std::optional<FileIdentity> identity_of(const std::filesystem::path& path);
+/// The same for an open stream.
+std::optional<FileIdentity> identity_of(std::FILE* stream);
+
+/// True when `path` names an existing directory.
+bool leads_to_directory(const std::filesystem::path& path);
+
+/// The name of the existing file (not a directory) that `path` leads to,
+/// links followed, as the system resolves it; empty when there is none.
+std::optional<std::filesystem::path> final_name(const std::filesystem::path& path);
+
+/// True when the last failed write failed because the reading end of a pipe
+/// has gone.
+bool reader_has_left();
 
 /// Writes a message (UTF-8 text) to `messages`, as bytes to a file or a pipe;
 /// on a Windows console as UTF-16, so that any name shows as it is.

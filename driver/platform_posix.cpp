@@ -1,12 +1,29 @@
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
+#include <system_error>
 
 #include "driver/platform.h"
 
 namespace vadrimel {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+std::optional<FileIdentity> identity_from(const struct stat& status) {
+  // A block device may have several nodes; the device number tells it.
+  if (S_ISBLK(status.st_mode)) {
+    return FileIdentity{.block_device = true, .volume = status.st_rdev};
+  }
+  if (S_ISREG(status.st_mode)) {
+    return FileIdentity{.volume = status.st_dev, .index_low = status.st_ino};
+  }
+  return std::nullopt;
+}
+
+} // namespace
 
 void prepare_process() {
   static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
@@ -32,20 +49,32 @@ std::FILE* open_file(const fs::path& path, bool for_writing) {
   return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
 }
 
-bool same_file(const fs::path& first, const fs::path& second) {
-  struct stat first_status {};
-  struct stat second_status {};
-  if (stat(first.c_str(), &first_status) != 0 ||
-      stat(second.c_str(), &second_status) != 0) {
-    return false;
+std::optional<FileIdentity> identity_of(const fs::path& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 ? identity_from(status) : std::nullopt;
+}
+
+std::optional<FileIdentity> identity_of(std::FILE* stream) {
+  struct stat status {};
+  return fstat(fileno(stream), &status) == 0 ? identity_from(status) : std::nullopt;
+}
+
+bool leads_to_directory(const fs::path& path) {
+  std::error_code error;
+  return fs::is_directory(path, error) && !error;
+}
+
+std::optional<fs::path> final_name(const fs::path& path) {
+  std::error_code error;
+  fs::path target = fs::canonical(path, error);
+  if (error || leads_to_directory(target)) {
+    return std::nullopt;
   }
-  // A block device may have several nodes; the device number tells it.
-  if (S_ISBLK(first_status.st_mode) && S_ISBLK(second_status.st_mode)) {
-    return first_status.st_rdev == second_status.st_rdev;
-  }
-  return S_ISREG(first_status.st_mode) && S_ISREG(second_status.st_mode) &&
-         first_status.st_dev == second_status.st_dev &&
-         first_status.st_ino == second_status.st_ino;
+  return target;
+}
+
+bool reader_has_left() {
+  return errno == EPIPE;
 }
 
 void write_message(std::FILE* messages, std::string_view text) {

@@ -9,6 +9,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 #include "driver/platform.h"
@@ -122,10 +124,65 @@ std::optional<std::wstring> openable_form(const std::wstring& name) {
   return std::wstring(EXTENDED_PREFIX) + *full;
 }
 
+/// A handle that is closed when it goes.
+struct OpenHandle {
+  HANDLE handle;
+  explicit OpenHandle(HANDLE opened) : handle(opened) {}
+  OpenHandle(const OpenHandle&) = delete;
+  OpenHandle& operator=(const OpenHandle&) = delete;
+  ~OpenHandle() {
+    if (valid()) {
+      CloseHandle(handle);
+    }
+  }
+  [[nodiscard]] bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+};
+
+/// Opens whatever `path` leads to, links followed, for its attributes only:
+/// every share mode, so that no other program's use of it stands in the way,
+/// and folders too.
+OpenHandle open_for_attributes(const fs::path& path) {
+  return OpenHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+}
+
+/// Windows' own identity of a file: its volume's serial number and its index
+/// on the volume, the same whatever name, drive letter, share, link or
+/// letter case reached it. The 128-bit form where the file system has one,
+/// else the 64-bit one. Only files on a disk have one; a pipe, a console or
+/// NUL has none.
+std::optional<FileIdentity> identity_from(HANDLE file) {
+  BY_HANDLE_FILE_INFORMATION information;
+  if (GetFileType(file) != FILE_TYPE_DISK ||
+      GetFileInformationByHandle(file, &information) == 0 ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  FILE_ID_INFO id_information;
+  if (GetFileInformationByHandleEx(file, FileIdInfo, &id_information,
+                                   sizeof id_information) != 0) {
+    std::uint64_t high = 0;
+    std::uint64_t low = 0;
+    static_assert(sizeof id_information.FileId.Identifier == sizeof high + sizeof low);
+    std::memcpy(&low, id_information.FileId.Identifier, sizeof low);
+    std::memcpy(&high, id_information.FileId.Identifier + sizeof low, sizeof high);
+    return FileIdentity{.volume = id_information.VolumeSerialNumber,
+                        .index_high = high,
+                        .index_low = low};
+  }
+  return FileIdentity{.volume = information.dwVolumeSerialNumber,
+                      .index_high = information.nFileIndexHigh,
+                      .index_low = information.nFileIndexLow};
+}
+
 } // namespace
 
 void prepare_process() {
+  static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
   static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+  static_cast<void>(_setmode(_fileno(stderr), _O_BINARY));
 }
 
 std::optional<fs::path> native_path(const std::string& name) {
@@ -175,13 +232,49 @@ std::FILE* open_file(const fs::path& path, bool for_writing) {
   return _wfopen(path.c_str(), for_writing ? L"wb" : L"rb");
 }
 
-bool same_file(const fs::path& first, const fs::path& second) {
-  std::error_code first_error;
-  std::error_code second_error;
-  std::error_code error;
-  return fs::is_regular_file(first, first_error) &&
-         fs::is_regular_file(second, second_error) &&
-         fs::equivalent(first, second, error) && !error;
+std::optional<FileIdentity> identity_of(const fs::path& path) {
+  const OpenHandle file = open_for_attributes(path);
+  return file.valid() ? identity_from(file.handle) : std::nullopt;
+}
+
+std::optional<FileIdentity> identity_of(std::FILE* stream) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  return handle != INVALID_HANDLE_VALUE ? identity_from(handle) : std::nullopt;
+}
+
+bool leads_to_directory(const fs::path& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::optional<fs::path> final_name(const fs::path& path) {
+  const OpenHandle file = open_for_attributes(path);
+  BY_HANDLE_FILE_INFORMATION information;
+  if (!file.valid() || GetFileType(file.handle) != FILE_TYPE_DISK ||
+      GetFileInformationByHandle(file.handle, &information) == 0 ||
+      (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return std::nullopt;
+  }
+  std::wstring name(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const DWORD length = GetFinalPathNameByHandleW(
+        file.handle, name.data(), static_cast<DWORD>(name.size()), FILE_NAME_NORMALIZED);
+    if (length == 0) {
+      return std::nullopt;
+    }
+    const bool fits = length < name.size();
+    name.resize(fits ? length : length + 1);
+    if (fits) {
+      return fs::path(name);
+    }
+  }
+  return std::nullopt;
+}
+
+bool reader_has_left() {
+  const DWORD error = GetLastError();
+  return errno == EPIPE || error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
 }
 
 void write_message(std::FILE* messages, std::string_view text) {
