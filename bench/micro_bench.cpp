@@ -92,27 +92,30 @@ void BM_FetchLineChunk(benchmark::State& state) {
 }
 BENCHMARK(BM_FetchLineChunk);
 
-void BM_ConvertStream(benchmark::State& state) {
+/// The whole conversion in memory with the options given; -p is the
+/// reference that -d, -t and -w are measured against.
+void BM_ConvertStream(benchmark::State& state, ConversionOptions options) {
   const std::string& text = listing();
   for (auto _ : state) {
     ViewSource source(text);
     CountingSink sink;
-    benchmark::DoNotOptimize(convert_stream(source, sink, 80));
+    benchmark::DoNotOptimize(convert_stream(source, sink, options));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_ConvertStream);
-
-void BM_ConvertStreamWholeLinePaths(benchmark::State& state) {
-  const std::string& text = listing();
-  for (auto _ : state) {
-    ViewSource source(text);
-    CountingSink sink;
-    benchmark::DoNotOptimize(convert_stream(source, sink, 80, PathSearch::WHOLE_LINE));
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-}
-BENCHMARK(BM_ConvertStreamWholeLinePaths);
+BENCHMARK_CAPTURE(BM_ConvertStream, default_m80, ConversionOptions{.max_length = 80});
+BENCHMARK_CAPTURE(BM_ConvertStream, p_m80,
+                  ConversionOptions{.max_length = 80,
+                                    .path_search = PathSearch::WHOLE_LINE});
+BENCHMARK_CAPTURE(BM_ConvertStream, d_m80,
+                  ConversionOptions{.max_length = 80,
+                                    .path_search = PathSearch::WHOLE_LINE,
+                                    .mask_build_noise = true});
+BENCHMARK_CAPTURE(BM_ConvertStream, p_t_w_m80,
+                  ConversionOptions{.max_length = 80,
+                                    .path_search = PathSearch::WHOLE_LINE,
+                                    .tab_size = 8,
+                                    .wrap = true});
 
 void BM_SplitAndCleanLine(benchmark::State& state) {
   const std::string& text = listing();

@@ -11,7 +11,13 @@ constexpr unsigned char MAX_LENGTH_LETTER = 'm';
 constexpr unsigned char WHOLE_LINE_PATHS_LETTER = 'p';
 constexpr unsigned char OVERWRITE_LISTING_LETTER = 'f';
 constexpr unsigned char BATCH_LETTER = 'b';
+constexpr unsigned char MASK_BUILD_NOISE_LETTER = 'd';
+constexpr unsigned char STANDARD_OUTPUT_LETTER = 'c';
+constexpr unsigned char LF_LINE_ENDS_LETTER = 'l';
+constexpr unsigned char TAB_SIZE_LETTER = 't';
+constexpr unsigned char WRAP_LETTER = 'w';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
+constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
 
 constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
                                    "Usage:\n"
@@ -26,15 +32,24 @@ constexpr const char* HELP_TEXT =
     "text with CR LF line ends.\n"
     "\n"
     "Usage:\n"
-    "$ vadrimel [-m<MAXLENGTH>] [-p] [-f] infile.lst outfile.txt\n"
-    "$ vadrimel -b [-m<MAXLENGTH>] [-p] [-f] listing.lst...\n"
+    "$ vadrimel [options] infile.lst outfile.txt\n"
+    "$ vadrimel -b [options] listing.lst...\n"
+    "$ vadrimel -c [options] [listing.lst...]\n"
     "\n"
     "Options:\n"
     "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
     "  -p              find source paths on whole lines: paths with spaces, and\n"
     "                  padding lines become empty\n"
+    "  -d              ready to diff two builds: -p, with the build's date, the\n"
+    "                  address and value columns and branch targets masked\n"
+    "  -t<N>           tabs become spaces, up to stops every N columns of the\n"
+    "                  source text (8 without a number)\n"
+    "  -w              wrap lines longer than MAXLENGTH instead of cutting them\n"
+    "  -l              end lines in LF alone instead of CR LF\n"
     "  -f              overwrite an output file that is an existing listing (.lst)\n"
     "  -b              convert every listing named into a .txt file beside it\n"
+    "  -c              write to standard output, reading standard input when no\n"
+    "                  listing is named; messages go to standard error\n"
     "  -h, --help      show this help\n"
     "  -V, --version   show the version\n"
     "\n"
@@ -84,7 +99,14 @@ bool is_digit(char character) noexcept {
 
 } // namespace
 
-std::uint8_t read_max_length(const char* text) noexcept {
+namespace {
+
+/// Optional white space and sign, then decimal digits, the rest ignored;
+/// `without_number` when no digits follow. Unsigned arithmetic wraps modulo
+/// 2^N, and the low 8 bits of a number do not depend on any higher digit's
+/// carry: so the low 8 bits come out right for numbers of any size, with no
+/// overflow.
+std::uint8_t read_low_eight_bits(const char* text, std::uint8_t without_number) noexcept {
   while (is_white_space(*text)) {
     ++text;
   }
@@ -93,11 +115,8 @@ std::uint8_t read_max_length(const char* text) noexcept {
     ++text;
   }
   if (!is_digit(*text)) {
-    return MAX_LENGTH_WITHOUT_NUMBER;
+    return without_number;
   }
-  // Unsigned arithmetic wraps modulo 2^N, and the low 8 bits of a number do
-  // not depend on any higher digit's carry: so the low 8 bits come out right
-  // for numbers of any size, with no overflow.
   std::uint8_t value = 0;
   for (; is_digit(*text); ++text) {
     value = static_cast<std::uint8_t>(value * 10U + static_cast<unsigned>(*text - '0'));
@@ -105,39 +124,10 @@ std::uint8_t read_max_length(const char* text) noexcept {
   return negative ? static_cast<std::uint8_t>(0U - value) : value;
 }
 
-std::optional<Settings> read_command_line(std::span<const char* const> arguments) {
-  OptionTable option_values{};
-  const std::span<const char* const> after_name =
-      arguments.empty() ? arguments : arguments.subspan(1);
-  const std::size_t options = read_options(after_name, option_values);
-  const std::span<const char* const> file_names = after_name.subspan(options);
-  const bool batch = option_values[BATCH_LETTER] != nullptr;
-  if (file_names.size() < (batch ? 1U : 2U)) {
-    return std::nullopt;
-  }
-  Settings settings;
-  if (batch) {
-    settings.batch = true;
-    settings.listings = file_names;
-  } else {
-    settings.input_path = file_names[0];
-    settings.output_path = file_names[1];
-  }
-  if (option_values[MAX_LENGTH_LETTER] != nullptr) {
-    settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
-  }
-  settings.whole_line_paths = option_values[WHOLE_LINE_PATHS_LETTER] != nullptr;
-  settings.overwrite_listing = option_values[OVERWRITE_LISTING_LETTER] != nullptr;
-  return settings;
-}
-
-int show_usage(std::FILE* messages) noexcept {
-  static_cast<void>(std::fputs(USAGE_TEXT, messages));
-  return EXIT_FAILURE;
-}
-
-int answer_short_command_line(std::span<const char* const> arguments,
-                              std::FILE* messages) noexcept {
+/// The text that `answer_short_command_line` gives: the help for an option
+/// that is exactly -h or --help, the version for -V or --version, the last
+/// of them counting; null when none is asked for.
+const char* asked_answer(std::span<const char* const> arguments) noexcept {
   const char* answer = nullptr;
   for (const char* const argument :
        arguments.empty() ? arguments : arguments.subspan(1)) {
@@ -151,11 +141,78 @@ int answer_short_command_line(std::span<const char* const> arguments,
       answer = VERSION_TEXT;
     }
   }
+  return answer;
+}
+
+} // namespace
+
+std::uint8_t read_max_length(const char* text) noexcept {
+  return read_low_eight_bits(text, MAX_LENGTH_WITHOUT_NUMBER);
+}
+
+std::uint8_t read_tab_size(const char* text) noexcept {
+  const std::uint8_t size = read_low_eight_bits(text, TAB_SIZE_WITHOUT_NUMBER);
+  return size == 0 ? TAB_SIZE_WITHOUT_NUMBER : size;
+}
+
+std::optional<Settings> read_command_line(std::span<const char* const> arguments) {
+  OptionTable option_values{};
+  const std::span<const char* const> after_name =
+      arguments.empty() ? arguments : arguments.subspan(1);
+  const std::size_t options = read_options(after_name, option_values);
+  const std::span<const char* const> file_names = after_name.subspan(options);
+  const auto given = [&option_values](unsigned char letter) {
+    return option_values[letter] != nullptr;
+  };
+  Settings settings;
+  settings.to_standard_output = given(STANDARD_OUTPUT_LETTER);
+  settings.batch = given(BATCH_LETTER) && !settings.to_standard_output;
+  if (settings.to_standard_output) {
+    if (file_names.empty() && asked_answer(arguments) != nullptr) {
+      return std::nullopt;
+    }
+    settings.listings = file_names;
+  } else if (settings.batch) {
+    if (file_names.empty()) {
+      return std::nullopt;
+    }
+    settings.listings = file_names;
+  } else {
+    if (file_names.size() < 2) {
+      return std::nullopt;
+    }
+    settings.input_path = file_names[0];
+    settings.output_path = file_names[1];
+  }
+  if (given(MAX_LENGTH_LETTER)) {
+    settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
+  }
+  if (given(TAB_SIZE_LETTER)) {
+    settings.tab_size = read_tab_size(option_values[TAB_SIZE_LETTER]);
+  }
+  settings.mask_build_noise = given(MASK_BUILD_NOISE_LETTER);
+  settings.whole_line_paths = given(WHOLE_LINE_PATHS_LETTER) || settings.mask_build_noise;
+  settings.overwrite_listing = given(OVERWRITE_LISTING_LETTER);
+  settings.lf_line_ends = given(LF_LINE_ENDS_LETTER);
+  settings.wrap = given(WRAP_LETTER);
+  return settings;
+}
+
+int show_usage(std::FILE* messages) noexcept {
+  static_cast<void>(std::fputs(USAGE_TEXT, messages));
+  return EXIT_FAILURE;
+}
+
+int answer_short_command_line(std::span<const char* const> arguments,
+                              std::FILE* messages) noexcept {
+  const char* const answer = asked_answer(arguments);
   if (answer == nullptr) {
     return show_usage(messages);
   }
-  static_cast<void>(std::fputs(answer, messages));
-  return EXIT_SUCCESS;
+  // The help and the version are the command's output: a failure to deliver
+  // them is the command's failure.
+  const bool written = std::fputs(answer, messages) >= 0;
+  return written && std::fflush(messages) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 } // namespace vadrimel

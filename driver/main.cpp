@@ -12,10 +12,10 @@ namespace {
 int run(std::span<const char* const> arguments) {
   int status = 0;
   try {
-    status = vadrimel::run_vadrimel(arguments, stdout);
+    status = vadrimel::run_vadrimel(arguments, {stdin, stdout, stderr});
   } catch (const std::bad_alloc&) {
-    // The run's buffers are allocated before any output is created; what
-    // can still run out is the little that checking the names takes.
+    // Only reading the command line can get here, before any stream but
+    // standard output has a use.
     status = vadrimel::report_out_of_memory(stdout);
   }
   // A message that cannot be delivered does not change the status: it only

@@ -6,22 +6,35 @@ namespace vadrimel {
 
 namespace {
 
-constexpr std::string_view RECORD_END = "\r\n";
 constexpr std::string_view SOURCE_PATH_PREFIX = "FILE:";
+constexpr std::string_view SPACES = "                                                "
+                                    "                                                ";
 
 } // namespace
 
 void OutputStream::write_line_record(std::string_view text) noexcept {
-  make_room(text.size() + RECORD_END.size());
+  make_room(text.size() + record_end_.size());
   append_text(text);
-  append(RECORD_END);
+  append_record_end();
+}
+
+void OutputStream::write_indented_record(std::size_t indent,
+                                         std::string_view text) noexcept {
+  make_room(indent + text.size() + record_end_.size());
+  for (std::size_t left = indent; left != 0;) {
+    const std::string_view spaces = SPACES.substr(0, left);
+    append(spaces);
+    left -= spaces.size();
+  }
+  append_text(text);
+  append_record_end();
 }
 
 void OutputStream::write_source_path_record(std::string_view path) noexcept {
-  make_room(SOURCE_PATH_PREFIX.size() + path.size() + RECORD_END.size());
+  make_room(SOURCE_PATH_PREFIX.size() + path.size() + record_end_.size());
   append(SOURCE_PATH_PREFIX);
   append_text(path);
-  append(RECORD_END);
+  append_record_end();
 }
 
 bool OutputStream::finish() noexcept {
@@ -46,6 +59,11 @@ void OutputStream::append(std::string_view bytes) noexcept {
   }
   std::memcpy(buffer_.bytes.data() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
+}
+
+void OutputStream::append_record_end() noexcept {
+  std::memcpy(buffer_.bytes.data() + used_, record_end_.data(), record_end_.size());
+  used_ += record_end_size_;
 }
 
 // Out of line on purpose. Inlined into the loop, where the text is known to

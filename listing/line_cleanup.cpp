@@ -1,5 +1,6 @@
 #include "listing/line_cleanup.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -45,6 +46,28 @@ bool holds_byte(Word word, Word pattern) noexcept {
   return ((zero_where_equal - ONES) & ~zero_where_equal & HIGH_BITS) != 0;
 }
 
+/// Offset, in memory order, of the first byte flagged in `flags`; WORD_SIZE
+/// when none is.
+std::size_t first_flagged_byte(Word flags) noexcept {
+  if constexpr (std::endian::native == std::endian::little) {
+    return static_cast<std::size_t>(std::countr_zero(flags)) / 8;
+  } else {
+    return static_cast<std::size_t>(std::countl_zero(flags)) / 8;
+  }
+}
+
+/// The bytes of `word` before offset `count`, in memory order; the others 0.
+Word first_bytes(Word word, std::size_t count) noexcept {
+  if (count >= WORD_SIZE) {
+    return word;
+  }
+  if constexpr (std::endian::native == std::endian::little) {
+    return word & ((Word{1} << (8 * count)) - 1);
+  } else {
+    return count == 0 ? 0 : word & ~(~Word{0} >> (8 * count));
+  }
+}
+
 /// Offset, in memory order, of the last byte flagged in a non-zero `flags`.
 std::size_t last_flagged_byte(Word flags) noexcept {
   if constexpr (std::endian::native == std::endian::little) {
@@ -54,10 +77,14 @@ std::size_t last_flagged_byte(Word flags) noexcept {
   }
 }
 
-/// One past the last byte of the text that is (`want_equal`) or is not
+/// One past the last byte of the text that is (`WANT_EQUAL`) or is not
 /// `byte`; 0 when there is none. Whole words that cannot hold it are passed
-/// over with a cheap test; only the word that holds it is looked into.
-std::size_t find_last(std::string_view text, char byte, bool want_equal) noexcept {
+/// over with a cheap test; only the word that holds it is looked into. A
+/// template, so that each search is compiled for its own test: one function
+/// testing at run time took 20 % more instructions per line.
+template <bool WANT_EQUAL>
+std::size_t find_last(std::string_view text, char byte) noexcept {
+  constexpr bool want_equal = WANT_EQUAL;
   const Word pattern = repeated(byte);
   std::size_t end = text.size();
   for (; end >= WORD_SIZE; end -= WORD_SIZE) {
@@ -78,11 +105,11 @@ std::size_t find_last(std::string_view text, char byte, bool want_equal) noexcep
 }
 
 std::size_t after_last_space(std::string_view text) noexcept {
-  return find_last(text, SPACE, true);
+  return find_last<true>(text, SPACE);
 }
 
 std::size_t after_last_non_space(std::string_view text) noexcept {
-  return find_last(text, SPACE, false);
+  return find_last<false>(text, SPACE);
 }
 
 bool is_upper_case_letter(char character) noexcept {
@@ -125,6 +152,121 @@ LineParts split_at(std::string_view line, std::size_t space) noexcept {
   return {.text = line.substr(0, space), .path = line.substr(space + 1)};
 }
 
+constexpr std::string_view GENERATED_HEADER = "Listing File Generated:";
+constexpr std::string_view COLUMN_GAP = "   ";
+constexpr std::size_t ADDRESS_DIGITS = 6;
+constexpr std::size_t VALUE_START = ADDRESS_DIGITS + COLUMN_GAP.size();
+constexpr std::size_t VALUE_DIGITS = 4;
+/// The address, the gap and the value.
+constexpr std::size_t COLUMNS_END = VALUE_START + VALUE_DIGITS;
+constexpr std::size_t INSTRUCTION_COLUMN = 18;
+constexpr std::string_view HEX_PREFIX = "0x";
+/// The instructions whose operand is a code address, which moves whenever
+/// code before its target grows or shrinks.
+constexpr std::array<std::string_view, 12> BRANCHES = {
+    "BC", "BN", "BNC", "BNN", "BNOV", "BNZ", "BOV", "BRA", "BZ", "CALL", "GOTO", "RCALL"};
+
+/// What a byte may stand for in the address and value columns.
+constexpr std::uint8_t LOWER_CASE_HEX_DIGIT = 1;
+constexpr std::uint8_t GAP = 2;
+constexpr std::array<std::uint8_t, 256> BYTE_KINDS = [] {
+  std::array<std::uint8_t, 256> kinds{};
+  for (const char digit : std::string_view("0123456789abcdef")) {
+    kinds[static_cast<unsigned char>(digit)] = LOWER_CASE_HEX_DIGIT;
+  }
+  kinds[static_cast<unsigned char>(SPACE)] = GAP;
+  return kinds;
+}();
+/// What each byte of the address and value columns must be.
+constexpr std::array<std::uint8_t, COLUMNS_END> COLUMN_KINDS = [] {
+  std::array<std::uint8_t, COLUMNS_END> kinds{};
+  kinds.fill(LOWER_CASE_HEX_DIGIT);
+  std::fill_n(kinds.begin() + ADDRESS_DIGITS, COLUMN_GAP.size(), GAP);
+  return kinds;
+}();
+
+std::uint8_t kind_of(char byte) noexcept {
+  return BYTE_KINDS[static_cast<unsigned char>(byte)];
+}
+
+bool is_hex_digit(char character) noexcept {
+  return kind_of(character) == LOWER_CASE_HEX_DIGIT ||
+         (character >= 'A' && character <= 'F');
+}
+
+bool starts_with_address_and_value(std::string_view text) noexcept {
+  if (text.size() < COLUMNS_END ||
+      (text.size() > COLUMNS_END && text[COLUMNS_END] != SPACE)) {
+    return false;
+  }
+  // Every byte is tested, with no early exit: the digits vary from line to
+  // line, and a branch on each was mispredicted so often that it took most
+  // of the time of -d.
+  unsigned missing = 0;
+  for (std::size_t at = 0; at < COLUMNS_END; ++at) {
+    missing |= COLUMN_KINDS[at] & ~unsigned{kind_of(text[at])};
+  }
+  return missing == 0;
+}
+
+/// A word of WORD_SIZE bytes: `text` and spaces after it.
+constexpr Word padded_word(std::string_view text) noexcept {
+  std::array<char, WORD_SIZE> bytes{};
+  for (std::size_t at = 0; at < WORD_SIZE; ++at) {
+    bytes[at] = at < text.size() ? text[at] : SPACE;
+  }
+  return std::bit_cast<Word>(bytes);
+}
+
+constexpr std::array<Word, BRANCHES.size()> BRANCH_WORDS = [] {
+  std::array<Word, BRANCHES.size()> words{};
+  for (std::size_t index = 0; index < BRANCHES.size(); ++index) {
+    words[index] = padded_word(BRANCHES[index]);
+  }
+  return words;
+}();
+
+/// The branch or call at INSTRUCTION_COLUMN; empty when there is none. The
+/// instruction is compared with every branch at once, as a word of its first
+/// WORD_SIZE bytes with spaces from its end on: a comparison letter by letter
+/// made -d cost a third more than -p, most of it in mispredicted branches.
+std::string_view branch_at_instruction_column(std::string_view line) noexcept {
+  if (line.size() <= INSTRUCTION_COLUMN || line[INSTRUCTION_COLUMN - 1] != SPACE) {
+    return {};
+  }
+  const std::string_view start = line.substr(INSTRUCTION_COLUMN);
+  const Word word =
+      start.size() >= WORD_SIZE ? load_word(start.data()) : padded_word(start);
+  const Word space = repeated(SPACE);
+  const std::size_t length = first_flagged_byte(matching_bytes(word, space));
+  const Word instruction =
+      first_bytes(word, length) | (space & ~first_bytes(~Word{0}, length));
+  unsigned found = 0;
+  for (const Word branch : BRANCH_WORDS) {
+    found += static_cast<unsigned>(instruction == branch);
+  }
+  return found != 0 ? start.substr(0, length) : std::string_view();
+}
+
+/// The hex digits of the target of a branch or a call at INSTRUCTION_COLUMN
+/// (8de6 in "CALL      0x8de6,0x0"); empty when the line has none.
+std::string_view branch_target_digits(std::string_view line) noexcept {
+  const std::string_view instruction = branch_at_instruction_column(line);
+  if (instruction.empty()) {
+    return {};
+  }
+  const std::size_t operand =
+      line.find_first_not_of(SPACE, INSTRUCTION_COLUMN + instruction.size());
+  if (operand == NONE || line.substr(operand, HEX_PREFIX.size()) != HEX_PREFIX) {
+    return {};
+  }
+  const std::string_view digits = line.substr(operand + HEX_PREFIX.size());
+  return digits.substr(
+      0,
+      static_cast<std::size_t>(
+          std::find_if_not(digits.begin(), digits.end(), is_hex_digit) - digits.begin()));
+}
+
 } // namespace
 
 bool SourcePath::replace_if_different(std::string_view path) noexcept {
@@ -165,6 +307,141 @@ std::string_view clean_piece(std::string_view piece, std::uint8_t max_length,
   // beyond the cut or would be removed by the second.
   const bool cuts = max_length > LONGEST_LENGTH_THAT_DOES_NOT_CUT;
   return strip_trailing_spaces(cuts ? piece.substr(0, max_length) : piece, search);
+}
+
+} // namespace vadrimel
+
+namespace vadrimel {
+
+LineText mask_build_noise(LineText text) noexcept {
+  const std::string_view line = view_of(text);
+  if (!line.empty() && line[0] == GENERATED_HEADER[0] &&
+      line.starts_with(GENERATED_HEADER)) {
+    return text.first(GENERATED_HEADER.size());
+  }
+  if (starts_with_address_and_value(line)) {
+    std::fill_n(text.begin(), COLUMNS_END, SPACE);
+    const std::string_view digits =
+        branch_target_digits(line.substr(0, MAX_CHUNK_LENGTH));
+    if (!digits.empty()) {
+      std::fill_n(text.begin() + (digits.data() - line.data()), digits.size(), '?');
+    }
+  }
+  return text;
+}
+
+namespace {
+
+/// The first multiple of `tab_size` above `offset`. Tab stops a power of two
+/// apart, 8 above all, need no division, which took a fifth of the time of
+/// expanding tabs. An offset is at most MAX_HELD_LINE_LENGTH tabs of 255
+/// columns, so 32 bits hold it, and their division is the faster one.
+std::uint32_t next_multiple(std::uint32_t offset, std::uint32_t tab_size) noexcept {
+  static_assert(std::size_t{MAX_HELD_LINE_LENGTH} * 255 < std::uint32_t{0xFFFFFFFF});
+  if ((tab_size & (tab_size - 1)) == 0) {
+    return (offset | (tab_size - 1)) + 1;
+  }
+  return (offset / tab_size + 1) * tab_size;
+}
+
+/// The column of the tab stop after `column`.
+std::size_t next_tab_stop(std::size_t column, std::uint8_t tab_size) noexcept {
+  constexpr auto SOURCE = static_cast<std::uint32_t>(SOURCE_COLUMN);
+  const auto at = static_cast<std::uint32_t>(column);
+  if (at < SOURCE) {
+    return std::min(next_multiple(at, tab_size), SOURCE);
+  }
+  return SOURCE + next_multiple(at - SOURCE, tab_size);
+}
+
+} // namespace
+
+std::string_view
+LinePieces::next_expanded_piece(std::array<char, MAX_CHUNK_LENGTH>& expanded) noexcept {
+  const std::string_view piece = rest_.substr(0, MAX_CHUNK_LENGTH);
+  std::size_t tab = piece.find('\t');
+  // Most pieces hold no tab: they are shown where they lie.
+  if (pending_spaces_ == 0 && trailing_spaces_ == 0 && tab == NONE) {
+    rest_.remove_prefix(piece.size());
+    column_ += piece.size();
+    return piece;
+  }
+  // A line's text ends in padding, which the strip would take off again.
+  // Left out of the pieces while they stay what they would be with it, it
+  // costs nothing to expand: a third of the time of -t.
+  if (!trailing_spaces_kept_ && !trailing_spaces_taken_) {
+    const std::size_t kept = after_last_non_space(rest_);
+    trailing_spaces_ = rest_.size() - kept;
+    rest_ = rest_.substr(0, kept);
+    trailing_spaces_taken_ = true;
+  }
+  // The runs between tabs are copied whole, on copies of the members, since
+  // stores through `out` may alias them. (Copying eight bytes at a time and
+  // looking for tabs in each word took 20 % more time.)
+  char* const out = expanded.data();
+  std::string_view rest = rest_;
+  std::size_t column = column_;
+  std::size_t pending_spaces = pending_spaces_;
+  std::size_t used = 0;
+  for (;;) {
+    const std::size_t spaces = std::min(pending_spaces, expanded.size() - used);
+    std::memset(out + used, SPACE, spaces);
+    used += spaces;
+    pending_spaces -= spaces;
+    const std::size_t room = expanded.size() - used;
+    if (rest.empty() && pending_spaces == 0 && trailing_spaces_ != 0) {
+      // Trailing spaces that end within this piece, short of filling it,
+      // would only be stripped off it again.
+      pending_spaces = trailing_spaces_ < room ? 0 : trailing_spaces_;
+      column += pending_spaces;
+      trailing_spaces_ = 0;
+      continue;
+    }
+    if (room == 0 || (rest.empty() && pending_spaces == 0)) {
+      break;
+    }
+    // The text up to the tab, or as much of it as fits.
+    const std::size_t run = std::min({tab, rest.size(), room});
+    std::memcpy(out + used, rest.data(), run);
+    used += run;
+    column += run;
+    rest.remove_prefix(run);
+    if (run == room) {
+      break;
+    }
+    if (rest.empty()) {
+      continue;
+    }
+    rest.remove_prefix(1);
+    pending_spaces = next_tab_stop(column, tab_size_) - column;
+    column += pending_spaces;
+    tab = rest.substr(0, room - run).find('\t');
+  }
+  rest_ = rest;
+  column_ = column;
+  pending_spaces_ = pending_spaces;
+  return {expanded.data(), used};
+}
+
+Wrapping wrapping_for(std::uint8_t max_length) noexcept {
+  constexpr std::size_t NARROWEST_INDENTED = SOURCE_COLUMN + 8;
+  if (max_length < NARROWEST_INDENTED) {
+    return {.indent = 0, .width = max_length};
+  }
+  return {.indent = SOURCE_COLUMN, .width = max_length - SOURCE_COLUMN};
+}
+
+std::string_view wrapped_rest(std::string_view piece, std::uint8_t max_length) noexcept {
+  if (max_length <= LONGEST_LENGTH_THAT_DOES_NOT_CUT || piece.size() <= max_length) {
+    return {};
+  }
+  return strip_trailing_spaces(piece.substr(max_length), PathSearch::WHOLE_LINE);
+}
+
+std::string_view take_continuation(std::string_view& rest, std::size_t width) noexcept {
+  const std::string_view continuation = rest.substr(0, width);
+  rest.remove_prefix(continuation.size());
+  return strip_trailing_spaces(continuation, PathSearch::WHOLE_LINE);
 }
 
 } // namespace vadrimel

@@ -1,5 +1,6 @@
 #include "listing/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vadrimel {
@@ -26,9 +27,10 @@ void append_without_cr(LineChunk& chunk, std::size_t& length, std::string_view b
 }
 
 /// The common case, handled without copying: the chunk lies whole in the
-/// buffer and holds no CR but one right before its line feed. Returns
-/// CHUNK_END_OF_FILE, which this path never delivers, when it cannot serve.
-int fetch_chunk_in_place(LineChunk& line_buffer, std::string_view unread,
+/// buffer and holds no CR but one right before its line feed, and its text is
+/// the first `text_size` unread bytes. Returns CHUNK_END_OF_FILE, which this
+/// path never delivers, when it cannot serve.
+int fetch_chunk_in_place(std::string_view unread, std::size_t& text_size,
                          std::size_t& consumed) noexcept {
   const std::string_view window = unread.substr(0, MAX_CHUNK_LENGTH);
   const char* const line_feed = find(window, '\n');
@@ -45,7 +47,7 @@ int fetch_chunk_in_place(LineChunk& line_buffer, std::string_view unread,
   if (cr != nullptr) {
     text.remove_suffix(1);
   }
-  line_buffer.text = text;
+  text_size = text.size();
   return line_feed != nullptr ? CHUNK_LINE_END : CHUNK_SPLIT;
 }
 
@@ -96,21 +98,24 @@ int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
   if (!input_stream.fill_if_empty()) {
     return CHUNK_END_OF_FILE;
   }
+  std::size_t text_size = 0;
   std::size_t consumed = 0;
-  int result = fetch_chunk_in_place(line_buffer, input_stream.unread(), consumed);
+  int result = fetch_chunk_in_place(input_stream.unread(), text_size, consumed);
   if (result == CHUNK_END_OF_FILE) {
     result = input_stream.gather_chunk(line_buffer);
   } else {
+    line_buffer.text = input_stream.unread_text(text_size);
     input_stream.consume(consumed);
   }
   // The one place where a zero byte ends a chunk's text.
   if (input_stream.passed_zero_byte_) {
-    line_buffer.text = line_buffer.text.substr(0, line_buffer.text.find('\0'));
+    line_buffer.text = line_buffer.text.first(
+        std::min(view_of(line_buffer.text).find('\0'), line_buffer.text.size()));
   }
   return result;
 }
 
-std::string_view HeldLine::chunk(std::size_t index) const noexcept {
+LineText HeldLine::chunk(std::size_t index) noexcept {
   const std::size_t start = index == 0 ? 0 : chunk_ends_[index - 1];
   return {buffer_.data() + start, chunk_ends_[index] - start};
 }

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "listing/byte_stream.h"
@@ -21,6 +22,15 @@ inline constexpr int CHUNK_END_OF_FILE = -1;
 /// The most characters one chunk holds.
 inline constexpr std::size_t MAX_CHUNK_LENGTH = 255;
 
+/// The text of a line or a chunk, in a buffer of the conversion's own: the
+/// steps that rewrite a line may change it in place.
+using LineText = std::span<char>;
+
+/// The bytes of a line's text, to look at.
+inline std::string_view view_of(LineText text) noexcept {
+  return {text.data(), text.size()};
+}
+
 /// One chunk of a listing line, without its line end. Up to MAX_CHUNK_LENGTH
 /// bytes are taken from the input for it (zero bytes count), every CR
 /// dropped; its `text` is those bytes up to the first zero byte, which ends
@@ -28,7 +38,7 @@ inline constexpr std::size_t MAX_CHUNK_LENGTH = 255;
 /// others are gathered into `storage`. Either way `text` is valid until the
 /// next chunk is fetched.
 struct LineChunk {
-  std::string_view text;
+  LineText text;
   std::array<char, MAX_CHUNK_LENGTH> storage{};
 };
 
@@ -48,11 +58,9 @@ public:
   /// How many chunks of the line have been appended, kept or not.
   [[nodiscard]] std::size_t chunk_count() const noexcept { return chunks_; }
   /// The kept chunks' texts, joined.
-  [[nodiscard]] std::string_view text() const noexcept {
-    return {buffer_.data(), length_};
-  }
+  [[nodiscard]] LineText text() noexcept { return {buffer_.data(), length_}; }
   /// Kept chunk number `index`.
-  [[nodiscard]] std::string_view chunk(std::size_t index) const noexcept;
+  [[nodiscard]] LineText chunk(std::size_t index) noexcept;
 
   /// Appends the line's next chunk; false, and the chunk not kept, once the
   /// line has more chunks than the buffer holds.
@@ -91,6 +99,10 @@ private:
   bool fill_if_empty() noexcept;
   [[nodiscard]] std::string_view unread() const noexcept {
     return {buffer_.bytes.data() + position_, filled_ - position_};
+  }
+  /// The first `size` unread bytes, as a chunk's text.
+  [[nodiscard]] LineText unread_text(std::size_t size) noexcept {
+    return {buffer_.bytes.data() + position_, size};
   }
   /// Moves past `size` unread bytes, noting whether a zero byte was among them.
   void consume(std::size_t size) noexcept;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -102,6 +103,62 @@ TEST(ReadCommandLineTest, WithBEveryNameIsAListing) {
     EXPECT_EQ(settings->input_path, "");
   }
   EXPECT_FALSE(read({"a.lst", "b.lst"})->batch);
+}
+
+TEST(ReadCommandLineTest, OptionsForDiffingAndPrinting) {
+  struct Case {
+    std::vector<const char*> arguments;
+    bool mask_build_noise, whole_line_paths, lf_line_ends, wrap;
+    int tab_size;
+  };
+  const std::vector<Case> cases = {
+      {{"-d", "a.lst", "b.txt"}, true, true, false, false, 0},
+      {{"-D", "-L", "-T", "-W", "a.lst", "b.txt"}, false, false, false, false, 0},
+      {{"-lx", "-wyz", "a.lst", "b.txt"}, false, false, true, true, 0},
+      {{"-t", "a.lst", "b.txt"}, false, false, false, false, 8},
+      {{"-t0", "a.lst", "b.txt"}, false, false, false, false, 8},
+      {{"-t256", "a.lst", "b.txt"}, false, false, false, false, 8},
+      {{"-t4x", "a.lst", "b.txt"}, false, false, false, false, 4},
+      {{"-t-1", "-\xE4", "a.lst", "b.txt"}, true, true, false, false, 255},
+      {{"a.lst", "-d", "-t"}, false, false, false, false, 0},
+  };
+  for (const Case& test : cases) {
+    std::vector<const char*> command_line = {"vadrimel"};
+    command_line.insert(command_line.end(), test.arguments.begin(), test.arguments.end());
+    const std::optional<Settings> settings = read_command_line(command_line);
+    ASSERT_TRUE(settings.has_value()) << test.arguments.front();
+    EXPECT_EQ(std::make_tuple(settings->mask_build_noise, settings->whole_line_paths,
+                              settings->lf_line_ends, settings->wrap,
+                              int{settings->tab_size}),
+              std::make_tuple(test.mask_build_noise, test.whole_line_paths,
+                              test.lf_line_ends, test.wrap, test.tab_size))
+        << test.arguments.front();
+  }
+}
+
+TEST(ReadCommandLineTest, WithCNamesAreListingsAndNoneIsStandardInput) {
+  // The arguments, then the listings read from them; empty when help is due.
+  const std::vector<std::pair<std::vector<const char*>, std::optional<std::size_t>>>
+      cases = {
+          {{"-c"}, 0},
+          {{"-c", "-b", "-p"}, 0},
+          {{"-c", "a.lst"}, 1},
+          {{"-b", "-\xE3", "a.lst", "-h"}, 2}, // 0xE3 & 0x7F is 'c'
+          {{"-c", "-h"}, std::nullopt},
+          {{"--version", "-c"}, std::nullopt},
+          {{"-c", "-h", "a.lst"}, 1},
+      };
+  for (const auto& [arguments, listings] : cases) {
+    std::vector<const char*> command_line = {"vadrimel"};
+    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
+    const std::optional<Settings> settings = read_command_line(command_line);
+    ASSERT_EQ(settings.has_value(), listings.has_value()) << arguments.size();
+    if (settings) {
+      EXPECT_TRUE(settings->to_standard_output);
+      EXPECT_FALSE(settings->batch);
+      EXPECT_EQ(settings->listings.size(), *listings);
+    }
+  }
 }
 
 TEST(ReadCommandLineTest, LongFileNamesAreKeptWhole) {

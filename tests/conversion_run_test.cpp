@@ -240,6 +240,129 @@ TEST(ConvertStreamTest, WholeLinePaths) {
   }
 }
 
+struct OptionsCase {
+  const char* name;
+  std::string input;
+  ConversionOptions options;
+  std::string expected;
+};
+
+constexpr ConversionOptions DIFF = {.path_search = PathSearch::WHOLE_LINE,
+                                    .mask_build_noise = true};
+constexpr ConversionOptions TABS = {.path_search = PathSearch::WHOLE_LINE, .tab_size = 8};
+ConversionOptions tabs_of(std::uint8_t size) {
+  return {.path_search = PathSearch::WHOLE_LINE, .tab_size = size};
+}
+ConversionOptions wrapped_at(std::uint8_t max_length, std::uint8_t tab_size = 0) {
+  return {.max_length = max_length,
+          .path_search = PathSearch::WHOLE_LINE,
+          .tab_size = tab_size,
+          .wrap = true};
+}
+const std::string SPACES_13(13, ' ');
+std::string spaces(std::size_t count) {
+  return std::string(count, ' ');
+}
+/// A line too long to hold whole whose second chunk, and first chunk not
+/// held, start like an instruction line too.
+std::string long_instruction_line() {
+  std::string line = "0091ac   f000     BRA       0x8df8" + line_of(MAX_HELD_LINE_LENGTH);
+  line.replace(MAX_CHUNK_LENGTH, 14, "0091ae   f000 ");
+  line.replace(MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH, 14, "0091b0   f000 ");
+  return line;
+}
+std::string long_instruction_records() {
+  const std::string line = long_instruction_line();
+  return SPACES_13 + "     BRA       0x????" + line.substr(34, MAX_CHUNK_LENGTH - 34) +
+         "\r\n" + pieces_of(line.substr(MAX_CHUNK_LENGTH));
+}
+
+const std::vector<OptionsCase> OPTIONS_CASES = {
+    {"-d masks the date, the columns and branch targets",
+     "Listing File Generated: Tue Oct 17 18:56:05 2023\n"
+     "0091a6   eceb     CALL      0x8dd6,0x0     f();   C:\\a b.c\n"
+     "0091a8   f0c6" +
+         spaces(111) + "\n000010   0e01     MOVLW     0x1\n",
+     DIFF,
+     "Listing File Generated:\r\nFILE:C:\\a b.c\r\n" + SPACES_13 +
+         "     CALL      0x????,0x0     f();\r\n\r\n" + SPACES_13 +
+         "     MOVLW     0x1\r\n\r\n"},
+    {"-d masks a line too long to hold in its first piece only",
+     long_instruction_line() + "\n", DIFF, long_instruction_records() + "\r\n"},
+    {"-l ends records in LF",
+     "a C:\\x\n\n",
+     {.record_end = RecordEnd::LF},
+     "FILE:C:\\x\na\n\n\n"},
+    {"-t of 8, 4, 1 and 255", "a\tb\n", TABS, "a       b\r\n\r\n"},
+    {"-t4", "a\tb", tabs_of(4), "a   b\r\n"},
+    {"-t1", "a\tb", tabs_of(1), "a b\r\n"},
+    {"-t255: the source column is the first stop", "a\tb", tabs_of(255),
+     "a" + spaces(42) + "b\r\n"},
+    {"a tab at a stop goes on to the next", "abcdefg\tx\nabcdefgh\tx", TABS,
+     "abcdefg x\r\nabcdefgh" + spaces(8) + "x\r\n"},
+    {"tabs before, at and after the source column",
+     line_of(40) + "\tb\n" + line_of(43) + "\tb\n" + line_of(45) + "\tb", TABS,
+     line_of(40) + "   b\r\n" + line_of(43) + spaces(8) + "b\r\n" + line_of(45) +
+         spaces(6) + "b\r\n"},
+    {"source tabs line up as in the source file",
+     spaces(43) + "#pragma config CPB = ON\t\t// boot   C:\\b.c\n" + spaces(43) +
+         "#pragma config LVP = OFF \t// low   C:\\b.c",
+     TABS,
+     "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config CPB = ON" + spaces(9) +
+         "// boot\r\n" + spaces(43) + "#pragma config LVP = OFF" + spaces(8) +
+         "// low\r\n"},
+    {"an expansion that crosses a piece", "\tA\tB\tC\tD\tE", tabs_of(64),
+     spaces(43) + "A" + spaces(63) + "B" + spaces(63) + "C" + spaces(63) + "D\r\n" +
+         spaces(44) + "E\r\n"},
+    {"without -p, columns count from the chunk",
+     "a\tb   C:\\x.c\n" + line_of(255) + "\tc",
+     {.tab_size = 8},
+     "FILE:C:\\x.c\r\na       b\r\n" + line_of(255) + "\r\n" + spaces(8) + "c\r\n"},
+    {"-w: a line of exactly the length, and one more", line_of(60) + "\n" + line_of(61),
+     wrapped_at(60), line_of(60) + "\r\n" + line_of(60) + "\r\n" + spaces(43) + "r\r\n"},
+    {"-w: a continuation of spaces only is not written",
+     line_of(60) + spaces(17) + "yyyyy   ", wrapped_at(60),
+     line_of(60) + "\r\n" + spaces(43) + "yyyyy\r\n"},
+    {"-w below 51: continuations not indented", line_of(100), wrapped_at(40),
+     line_of(40) + "\r\n" + line_of(40) + "\r\n" + line_of(20) + "\r\n"},
+    {"-w every piece of a long line", line_of(300), wrapped_at(200),
+     line_of(200) + "\r\n" + spaces(43) + line_of(55) + "\r\n" + line_of(45) + "\r\n"},
+    {"-w with -m 31 or none changes nothing", line_of(100), wrapped_at(31),
+     line_of(100) + "\r\n"},
+    {"-w keeps a piece of spaces only as the cut does",
+     spaces(100) + "\n",
+     {.max_length = 80, .wrap = true},
+     spaces(80) + "\r\n\r\n"},
+    {"-t -w -m80 fits 80 columns and loses nothing",
+     spaces(43) + "#pragma config LVP = OFF \t// Low Voltage ICSP: aus   C:\\b.c",
+     wrapped_at(80, 8),
+     "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config LVP = OFF        // Lo\r\n" +
+         spaces(43) + "w Voltage ICSP: aus\r\n"},
+};
+
+TEST(ConvertStreamTest, OptionsThatShapeTheOutput) {
+  for (const OptionsCase& test : OPTIONS_CASES) {
+    for (const std::size_t read_size : {3U, 1U << 20U}) {
+      MemorySource source(test.input, read_size);
+      MemorySink sink;
+      convert_stream(source, sink, test.options);
+      EXPECT_EQ(testing::difference(sink.written(), test.expected), "")
+          << test.name << ", reads of " << read_size;
+    }
+  }
+}
+
+/// One run serves every listing of a command: each conversion starts afresh.
+TEST(ConvertStreamTest, EachConversionOfARunStartsWithoutAPath) {
+  ConversionRun run(ConversionOptions{});
+  for (int conversion = 0; conversion < 2; ++conversion) {
+    MemorySource source("a C:\\x.c\n");
+    MemorySink sink;
+    run.convert(source, sink);
+    EXPECT_EQ(sink.written(), "FILE:C:\\x.c\r\na\r\n\r\n") << conversion;
+  }
+}
+
 TEST(ConvertStreamTest, EachRunStartsWithoutAPath) {
   for (int run = 0; run < 2; ++run) {
     MemorySource source("a C:\\x.c\n");
@@ -263,8 +386,9 @@ std::string large_listing() {
 std::pair<std::string, int> report(ByteSource& source, ByteSink& sink) {
   const testing::CapturedMessages messages;
   const Settings settings{80, "in.lst", "out.txt"};
-  const int status = convert_and_report(*allocate_run(settings), source, sink, settings,
-                                        messages.file());
+  const int status =
+      convert_and_report(*allocate_run(settings), source, sink, settings.input_path,
+                         settings.output_path, messages.file());
   return {messages.text(), status};
 }
 
@@ -338,7 +462,8 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
   const RunAllocator no_memory = [](const Settings&) {
     return std::unique_ptr<ConversionRun>();
   };
-  EXPECT_EQ(run_vadrimel(arguments, messages.file(), no_memory), 1);
+  EXPECT_EQ(run_vadrimel(arguments, {stdin, messages.file(), messages.file()}, no_memory),
+            1);
   EXPECT_EQ(messages.text(), "Fatal: not enough memory to convert\n");
   EXPECT_EQ(testing::read_file(output), "keep");
   EXPECT_EQ(testing::read_file(input), "a C:\\x\n");
@@ -348,7 +473,7 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
 TEST(RunVadrimelTest, ShortCommandLineShowsUsage) {
   const testing::CapturedMessages messages;
   const std::vector<const char*> arguments = {"vadrimel", "-m80", "in.lst"};
-  EXPECT_EQ(run_vadrimel(arguments, messages.file()), 1);
+  EXPECT_EQ(run_vadrimel(arguments, {stdin, messages.file(), messages.file()}), 1);
   EXPECT_TRUE(messages.text().starts_with(" ===== MPLINK"));
 }
 

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -222,6 +224,42 @@ TEST_F(CorpusTest, WholeLinePathsOnRealListings) {
     MemorySink sink;
     convert_stream(source, sink, 80, PathSearch::WHOLE_LINE);
     check_cut_records(uncut, split_records(sink.written()), 80);
+  }
+}
+
+/// The characters that are neither white space nor a record's end, in order.
+std::string visible_characters(const std::string& text) {
+  std::string visible;
+  std::copy_if(text.begin(), text.end(), std::back_inserter(visible), [](char byte) {
+    return byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n';
+  });
+  return visible;
+}
+
+TEST_F(CorpusTest, TabsAndWrapOnRealListings) {
+  for (const fs::path& listing : listings_) {
+    SCOPED_TRACE(listing.filename().string());
+    const std::string bytes = testing::read_file(listing.string());
+    const auto convert = [&bytes](const ConversionOptions& options) {
+      MemorySource source(bytes, 4096);
+      MemorySink sink;
+      convert_stream(source, sink, options);
+      return sink.written();
+    };
+    ConversionOptions options = {.path_search = PathSearch::WHOLE_LINE};
+    const std::string plain = convert(options);
+    options.max_length = 80;
+    options.tab_size = 8;
+    for (const std::string& record : split_records(convert(options))) {
+      if (!record.starts_with("FILE:")) {
+        EXPECT_LE(record.size(), 80U) << printable(record);
+        EXPECT_EQ(record.find('\t'), std::string::npos) << printable(record);
+      }
+    }
+    options.wrap = true;
+    EXPECT_EQ(testing::difference(visible_characters(convert(options)),
+                                  visible_characters(plain)),
+              "");
   }
 }
 

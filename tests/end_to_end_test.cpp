@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/test_support.h"
@@ -79,7 +80,7 @@ std::wstring widen(const std::string& utf8) {
 /// the drives' current directories out of; standard output and error go to the
 /// named files. Returns the exit status.
 int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* out,
-                  const char* err) {
+                  const char* err, const char* in = nullptr) {
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const auto create = [&](const char* name) {
     return CreateFileW(widen(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
@@ -87,10 +88,15 @@ int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* 
   };
   HANDLE const out_file = create(out);
   HANDLE const err_file = create(err);
+  HANDLE const in_file =
+      in == nullptr
+          ? GetStdHandle(STD_INPUT_HANDLE)
+          : CreateFileW(widen(in).c_str(), GENERIC_READ, FILE_SHARE_READ, &inherited,
+                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdInput = in_file;
   startup.hStdOutput = out_file;
   startup.hStdError = err_file;
   PROCESS_INFORMATION process{};
@@ -104,18 +110,21 @@ int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* 
   }
   CloseHandle(out_file);
   CloseHandle(err_file);
+  if (in != nullptr) {
+    CloseHandle(in_file);
+  }
   return static_cast<int>(status);
 }
 
 /// Runs the program with arguments already quoted, its standard output and
 /// error in the named files; returns its exit status.
 int spawn_program(const std::vector<std::wstring>& quoted, const char* out,
-                  const char* err) {
+                  const char* err, const char* in = nullptr) {
   std::wstring command_line;
   for (const std::wstring& each : quoted) {
     command_line += (command_line.empty() ? L"" : L" ") + each;
   }
-  return run_in_folder(command_line, nullptr, out, err);
+  return run_in_folder(command_line, nullptr, out, err, in);
 }
 
 std::wstring long_form(const std::string& absolute) {
@@ -152,12 +161,12 @@ void remove_tree(const std::wstring& folder) {
 }
 
 int start_program(const std::vector<std::string>& arguments, const char* out,
-                  const char* err) {
+                  const char* err, const char* in) {
   std::vector<std::wstring> quoted = {widen(command_line_quoted(VADRIMEL_PROGRAM))};
   for (const std::string& argument : arguments) {
     quoted.push_back(widen(command_line_quoted(argument)));
   }
-  return spawn_program(quoted, out, err);
+  return spawn_program(quoted, out, err, in);
 }
 
 #else
@@ -196,11 +205,12 @@ int run_script(const std::string& script) {
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 }
 
-/// Runs the program with its standard output and error in the named files;
-/// returns its exit status.
+/// Runs the program with its standard output and error in the named files,
+/// and its standard input from one when named; returns its exit status.
 int start_program(const std::vector<std::string>& arguments, const char* out,
-                  const char* err) {
-  return run_script(program_command(arguments) + " >" + out + " 2>" + err);
+                  const char* err, const char* in) {
+  return run_script(program_command(arguments) + " >" + out + " 2>" + err +
+                    (in != nullptr ? std::string(" <") + in : ""));
 }
 
 #endif
@@ -222,10 +232,12 @@ protected:
     fs::remove_all(directory_);
   }
 
-  /// Runs the program with `arguments` in the test's own directory.
-  static Outcome run(const std::vector<std::string>& arguments) {
+  /// Runs the program with `arguments` in the test's own directory, its
+  /// standard input from the file `in` when named.
+  static Outcome run(const std::vector<std::string>& arguments,
+                     const char* in = nullptr) {
     Outcome outcome;
-    outcome.status = start_program(arguments, "stdout.bin", "stderr.bin");
+    outcome.status = start_program(arguments, "stdout.bin", "stderr.bin", in);
     outcome.out = read_file("stdout.bin");
     outcome.err = read_file("stderr.bin");
     fs::remove("stdout.bin");
@@ -374,8 +386,20 @@ TEST_F(EndToEndTest, EveryOptionLetterCode) {
       expect_file("in.txt", uncut);
       continue;
     }
+    if ((code & 0x7F) == 'c') {
+      // Both names are listings, converted to standard output.
+      fs::remove("out.txt");
+      const Outcome outcome = run({option, "in.lst", "out.txt"});
+      EXPECT_EQ(outcome.status, 1);
+      EXPECT_EQ(outcome.out, uncut);
+      EXPECT_EQ(outcome.err, "Fatal: can't open file:out.txt\n");
+      continue;
+    }
     expect_run({option, "in.lst", "out.txt"}, 0, "");
-    expect_file("out.txt", (code & 0x7F) == 'm' ? cut : uncut);
+    const bool lf = (code & 0x7F) == 'l';
+    expect_file("out.txt", (code & 0x7F) == 'm' ? cut
+                           : lf                 ? std::string(100, 'y') + "\n\n"
+                                                : uncut);
   }
 }
 
@@ -586,11 +610,112 @@ TEST_F(EndToEndTest, ManyListingsWithB) {
   expect_run({"-b", "one.lst", "TWO.LST"}, 0, "");
   const std::string converted = read_file("one.txt");
   expect_run({"-b", "one.txt", "one.lst"}, 1,
-             "Fatal: input and output are the same file:one.txt\n");
+             "Fatal: input and output are the same file:one.txt\n"
+             "Fatal: won't overwrite a file named or written by this command:one.txt\n");
   expect_file("one.txt", converted);
   expect_file("one.lst", LISTING);
   expect_run({"-b"}, 1, USAGE);
 }
+
+struct StreamCase {
+  std::vector<std::string> arguments;
+  const char* in;
+  int status;
+  std::string out;
+  std::string err;
+};
+
+TEST_F(EndToEndTest, StandardOutputAndInputWithC) {
+  write_file("in.lst", LISTING);
+  fs::create_directory("dir");
+  std::string lf_only = UNCUT;
+  for (std::size_t at = lf_only.find('\r'); at != std::string::npos;
+       at = lf_only.find('\r', at)) {
+    lf_only.erase(at, 1);
+  }
+  const std::vector<StreamCase> cases = {
+      {{"-c", "in.lst"}, nullptr, 0, UNCUT, ""},
+      {{"-c", "-m40"}, "in.lst", 0, CUT_AT_40, ""},
+      {{"-c", "-l", "-b"}, "in.lst", 0, lf_only, ""},
+      {{"-c", "in.lst", "missing.lst", "in.lst"},
+       nullptr,
+       1,
+       UNCUT + UNCUT,
+       "Fatal: can't open file:missing.lst\n"},
+      {{"-c", "dir"}, nullptr, 1, "", "Fatal: can't open file:dir\n"},
+  };
+  for (const StreamCase& test : cases) {
+    const Outcome outcome = run(test.arguments, test.in);
+    EXPECT_EQ(outcome.status, test.status) << test.arguments.back();
+    EXPECT_EQ(testing::difference(outcome.out, test.out), "") << test.arguments.back();
+    EXPECT_EQ(outcome.err, test.err) << test.arguments.back();
+  }
+  // Asked for help with no listing, -c gives it rather than read the console.
+  EXPECT_TRUE(run({"-c", "-h"}, "in.lst").out.starts_with("vadrimel "));
+  expect_file("in.lst", LISTING);
+}
+
+#ifndef _WIN32
+TEST_F(EndToEndTest, StandardStreamFailuresWithC) {
+  write_file("in.lst", LISTING);
+  write_file("big.lst", std::string(1U << 20U, 'b'));
+  fs::create_directory("dir");
+  // The command and where its output goes, then its status and standard
+  // error.
+  const std::vector<std::tuple<std::string, std::string, int, std::string>> cases = {
+      {program_command({"-c", "in.lst"}) + " >>in.lst", "", 1,
+       "Fatal: input and output are the same file:(standard output)\n"},
+      {program_command({"-c"}) + " <in.lst >>in.lst", "", 1,
+       "Fatal: input and output are the same file:(standard output)\n"},
+      {program_command({"-c", "in.lst"}) + " >/dev/full", "", 1,
+       "Fatal: can't write file:(standard output)\n"},
+      {program_command({"-c"}) + " <dir", " >/dev/null", 1,
+       "Fatal: can't read file:(standard input)\n"},
+      // A reader that has had enough is no failure worth a message.
+      {program_command({"-c", "big.lst", "big.lst"}), " | head -c10 >/dev/null", 1, ""},
+      // Help and version are output: failing to deliver them is a failure.
+      {program_command({"-h"}) + " >/dev/full", "", 1, ""},
+      {program_command({"--version"}) + " >&-", "", 1, ""},
+  };
+  for (const auto& [command, output, status, err] : cases) {
+    EXPECT_EQ(run_script("{ " + command + "; echo $? >status; } 2>err" + output), 0)
+        << command;
+    EXPECT_EQ(read_file("status"), std::to_string(status) + "\n") << command;
+    EXPECT_EQ(read_file("err"), err) << command;
+  }
+  expect_file("in.lst", LISTING);
+}
+
+// git shows any file through a converter named in its configuration: the
+// README's recipe, on two consecutive builds of one firmware.
+TEST_F(EndToEndTest, GitDiffThroughTheConverter) {
+  const std::string history = std::string(VADRIMEL_CORPUS_DIR) + "/history/";
+  const std::string before = history + "evilmad-eggbot-2023-10-17-9bee11a.lst";
+  const std::string after = history + "evilmad-eggbot-2023-11-22-5caed29.lst";
+  if (!fs::exists(before) || !fs::exists(after) ||
+      run_script("git --version >/dev/null") != 0) {
+    GTEST_SKIP() << "skipped: needs git and the listings in " << history;
+  }
+  const std::string git = "git -c user.name=t -c user.email=t@t -c core.autocrlf=false ";
+  ASSERT_EQ(run_script("git init -q repo && cd repo && cp '" + before + "' app.lst && " +
+                       git + "add app.lst && " + git + "commit -qm 1 && cp '" + after +
+                       "' app.lst && " + git +
+                       "commit -qam 2 && echo '*.lst diff=listing' >.gitattributes && " +
+                       "git config diff.listing.textconv \"" + VADRIMEL_PROGRAM +
+                       " -c -d -l\""),
+            0);
+  ASSERT_EQ(run_script("cd repo && git diff HEAD~1 >../converted.diff && "
+                       "git diff --no-textconv HEAD~1 >../plain.diff"),
+            0);
+  const std::string converted = read_file("converted.diff");
+  EXPECT_NE(converted.find("\n+                  MOVLW     0x1                if ((~("
+                           "PortBTemp ^ gLimitSwitchTarget)) & gLimitSwitchMask & "
+                           "!bittstzero(gLimitSwitchTriggered))\n"),
+            std::string::npos);
+  EXPECT_EQ(converted.find('\r'), std::string::npos);
+  EXPECT_GE(read_file("plain.diff").size(), 50 * converted.size());
+}
+#endif
 
 TEST_F(EndToEndTest, ExistingOutputIsReplaced) {
   write_file("in.lst", "new\n");

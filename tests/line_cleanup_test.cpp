@@ -84,6 +84,7 @@ TEST(SplitOffSourcePathTest, PathsOnWholeLines) {
       // Today's rule comes first, even when an earlier drive would give more.
       {"x C:\\Program Files\\a Q:x", "x C:\\Program Files\\a", "Q:x"},
       {"ab:\\x y", "ab:\\x y", ""},
+      {"abc xC:\\a b", "abc xC:\\a b", ""},
       {"a :\\x y", "a :\\x y", ""},
       {"", "", ""},
       {"    ", "    ", ""},
@@ -130,6 +131,56 @@ TEST(CleanPieceTest, EveryTrailingSpaceGoesOnWholeLines) {
   for (const auto& [piece, max_length, expected] : cases) {
     EXPECT_EQ(clean_piece(piece, max_length, PathSearch::WHOLE_LINE), expected)
         << printable(piece) << ", max_length " << int{max_length};
+  }
+}
+
+std::string masked(std::string text) {
+  return std::string(view_of(mask_build_noise(text)));
+}
+
+TEST(MaskBuildNoiseTest, DatesAddressesAndBranchTargets) {
+  const std::string columns(13, ' ');
+  // The line, then what -d makes of it.
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"Listing File Generated: Tue Oct 17 18:56:05 2023", "Listing File Generated:"},
+      {"Listing File Generated:", "Listing File Generated:"},
+      {" Listing File Generated: x", " Listing File Generated: x"},
+      {"0091ac   f000", columns},
+      {"0091ac   f000" + std::string(111, ' '), std::string(124, ' ')},
+      {"0091a6   eceb     CALL      0x8dd6,0x0         _do_cinit ();",
+       columns + "     CALL      0x????,0x0         _do_cinit ();"},
+      {"000000   ef10     GOTO      0x20", columns + "     GOTO      0x??"},
+      {"000000   ef10     BRA       0xAB1f", columns + "     BRA       0x????"},
+      {"000000   0e01     MOVLW     0x1", columns + "     MOVLW     0x1"},
+      {"000000   ef10     GOTOX     0x20", columns + "     GOTOX     0x20"},
+      {"000000   ef10     CALL      x0x20", columns + "     CALL      x0x20"},
+      {"000000   ef10     CALL      0x", columns + "     CALL      0x"},
+      {"000000   ef10     CALL", columns + "     CALL"},
+      {"000000   ef10    xCALL      0x20", columns + "    xCALL      0x20"},
+      {"0091A6   eceb     CALL      0x8dd6", "0091A6   eceb     CALL      0x8dd6"},
+      {"0091a6   eceg", "0091a6   eceg"},
+      {"0091a6   ecebx", "0091a6   ecebx"},
+      {"0091a6  eceb     NOP", "0091a6  eceb     NOP"},
+      {"0091a", "0091a"},
+      {"                  CALL      0x20", "                  CALL      0x20"},
+      {"", ""},
+  };
+  for (const char* branch : {"BC", "BN", "BNC", "BNN", "BNOV", "BNZ", "BOV", "BRA", "BZ",
+                             "CALL", "GOTO", "RCALL"}) {
+    std::string instruction = std::string(branch) + "      ";
+    instruction.resize(10, ' ');
+    cases.emplace_back("008df0   e103     " + instruction + "0x8df8  bnz 3",
+                       columns + "     " + instruction + "0x????  bnz 3");
+  }
+  // Only the first piece is looked at: a target beyond it stays.
+  const std::string wide = "008df0   e103     BRA" + std::string(240, ' ') + "0x8df8";
+  cases.emplace_back(wide, columns + wide.substr(13));
+  const std::string long_line =
+      "008df0   e103     BRA       0x8df8" + std::string(300, 'z');
+  cases.emplace_back(long_line,
+                     columns + "     BRA       0x????" + std::string(300, 'z'));
+  for (const auto& [line, expected] : cases) {
+    EXPECT_EQ(printable(masked(line)), printable(expected)) << printable(line);
   }
 }
 

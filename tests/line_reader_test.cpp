@@ -30,7 +30,7 @@ std::vector<Chunk> all_chunks(InputStream& input_stream) {
   int code = CHUNK_LINE_END;
   while (code != CHUNK_END_OF_FILE) {
     code = fetch_line_chunk(line_buffer, input_stream);
-    chunks.push_back({std::string(line_buffer.text), code});
+    chunks.push_back({std::string(view_of(line_buffer.text)), code});
   }
   return chunks;
 }
@@ -177,7 +177,7 @@ TEST(ReaderTest, FailedSourceIsReported) {
   InputStream input_stream(source);
   LineChunk line_buffer;
   EXPECT_EQ(fetch_line_chunk(line_buffer, input_stream), CHUNK_END_OF_FILE);
-  EXPECT_EQ(line_buffer.text, "");
+  EXPECT_TRUE(line_buffer.text.empty());
   EXPECT_TRUE(input_stream.read_failed());
 }
 

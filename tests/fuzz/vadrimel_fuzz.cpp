@@ -30,17 +30,19 @@ constexpr std::string_view PATH_PREFIX = "FILE:";
 
 /// Checks the records of one conversion. The listing holds no 'F', so every
 /// record that starts with "FILE:" is a source path record.
-void check_records(std::string_view output, std::uint8_t max_length,
-                   vadrimel::PathSearch path_search) {
-  const bool whole_lines = path_search == vadrimel::PathSearch::WHOLE_LINE;
-  require(output.ends_with("\r\n"));
+void check_records(std::string_view output, const vadrimel::ConversionOptions& options) {
+  const bool whole_lines = options.path_search == vadrimel::PathSearch::WHOLE_LINE;
+  const std::uint8_t max_length = options.max_length;
+  const std::string_view record_end =
+      options.record_end == vadrimel::RecordEnd::LF ? "\n" : "\r\n";
+  require(output.ends_with(record_end));
   std::string_view previous_path;
   bool path_record_before = false;
   while (!output.empty()) {
-    const std::size_t end = output.find("\r\n");
+    const std::size_t end = output.find(record_end);
     require(end != std::string_view::npos);
     const std::string_view record = output.substr(0, end);
-    output.remove_prefix(end + 2);
+    output.remove_prefix(end + record_end.size());
     require(record.find_first_of("\r\n") == std::string_view::npos);
     if (record.starts_with(PATH_PREFIX)) {
       const std::string_view path = record.substr(PATH_PREFIX.size());
@@ -59,12 +61,13 @@ void check_records(std::string_view output, std::uint8_t max_length,
   require(!path_record_before); // a path record always has its line after it
 }
 
-std::string convert(const std::string& listing, std::uint8_t max_length,
-                    vadrimel::PathSearch path_search, std::size_t largest_read) {
+std::string convert(const std::string& listing,
+                    const vadrimel::ConversionOptions& options,
+                    std::size_t largest_read) {
   MemorySource source(listing, largest_read);
   MemorySink sink;
   const vadrimel::ConversionResult result =
-      vadrimel::convert_stream(source, sink, max_length, path_search);
+      vadrimel::convert_stream(source, sink, options);
   require(!result.read_failed && !result.write_failed);
   return sink.written();
 }
@@ -76,12 +79,27 @@ void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
   for (char& byte : listing) {
     byte = byte == 'F' ? 'f' : byte;
   }
-  for (const auto path_search :
-       {vadrimel::PathSearch::PER_CHUNK, vadrimel::PathSearch::WHOLE_LINE}) {
-    const std::string output = convert(listing, max_length, path_search, 1U << 20U);
-    check_records(output, max_length, path_search);
+  // Each path search alone, then with the options for diffing and printing,
+  // whose settings the "-m" byte gives too.
+  const std::vector<vadrimel::ConversionOptions> option_sets = {
+      {.max_length = max_length, .path_search = vadrimel::PathSearch::PER_CHUNK},
+      {.max_length = max_length, .path_search = vadrimel::PathSearch::WHOLE_LINE},
+      {.max_length = max_length,
+       .path_search = vadrimel::PathSearch::WHOLE_LINE,
+       .mask_build_noise = true,
+       .tab_size = static_cast<std::uint8_t>(max_length % 13),
+       .wrap = true,
+       .record_end = vadrimel::RecordEnd::LF},
+      {.max_length = max_length,
+       .path_search = vadrimel::PathSearch::PER_CHUNK,
+       .tab_size = static_cast<std::uint8_t>(1 + max_length % 5),
+       .wrap = true},
+  };
+  for (const vadrimel::ConversionOptions& options : option_sets) {
+    const std::string output = convert(listing, options, 1U << 20U);
+    check_records(output, options);
     // However the input arrives, the output is the same.
-    require(convert(listing, max_length, path_search, 1 + max_length % 7) == output);
+    require(convert(listing, options, 1 + max_length % 7) == output);
   }
 }
 
