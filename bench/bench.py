@@ -103,6 +103,68 @@ def compare_with_reference(program, reference, listing, out, runs):
               f"{cpu['program'] / cpu['reference']:.2f}")
 
 
+def compare_options(program, listing, runs):
+    """CPU time and peak memory of the options for diffing and printing, and
+    of -c, against -p (and the two-name form) on the same listing, all
+    written to /dev/null so that only the conversion is timed."""
+    option_sets = {
+        "-p": ["-p"],
+        "-d": ["-d"],
+        "-p -t -w -m80": ["-p", "-t", "-w", "-m80"],
+        "-t -w -m80": ["-t", "-w", "-m80"],
+        "two names": [],
+    }
+    commands = {name: ([program] + options + [listing, os.devnull], None)
+                for name, options in option_sets.items()}
+    commands["-c"] = ([program, "-c", listing], None)
+    cpu = compare(commands, runs, measure=1)
+    print(f"options against -p, CPU time (user + system) into /dev/null, median of {runs}:")
+    for name in ("-d", "-p -t -w -m80", "-t -w -m80"):
+        memory = peak_memory(commands[name][0])
+        print(f"  {name}: {cpu[name]:.3f} s against {cpu['-p']:.3f} s, ratio "
+              f"{cpu[name] / cpu['-p']:.2f}; peak memory {memory} KiB")
+    print(f"  -c into /dev/null: {cpu['-c']:.3f} s against the two-name form's "
+          f"{cpu['two names']:.3f} s, ratio {cpu['-c'] / cpu['two names']:.2f}")
+
+
+def make_tabs_line(path, size_mib):
+    """A single line of tabs with no line feed: the largest expansion -t can
+    meet, 255 columns for each byte at -t255."""
+    target = int(size_mib * 1024 * 1024)
+    if not os.path.exists(path) or os.path.getsize(path) != target:
+        with open(path, "wb") as out:
+            out.write(b"\t" * target)
+
+
+def changed_lines(first, second):
+    """How many lines diff finds removed or added between two files."""
+    result = subprocess.run(["diff", first, second], stdout=subprocess.PIPE, check=False)
+    return sum(1 for line in result.stdout.splitlines() if line[:1] in (b"<", b">"))
+
+
+def history_diffs(program, history, work):
+    """Lines changed between consecutive builds of one listing, converted with
+    -p and with -d."""
+    listings = sorted(os.path.join(history, name) for name in os.listdir(history)
+                      if name.endswith(".lst"))
+    if len(listings) < 2:
+        print(f"history pairs: skipped, no listings in {history}")
+        return
+    print("lines changed between consecutive builds (diff of the outputs):")
+    for first, second in zip(listings, listings[1:]):
+        counts = {}
+        for option in ("-p", "-d"):
+            outputs = []
+            for index, listing in enumerate((first, second)):
+                output = os.path.join(work, f"history{index}{option}.txt")
+                subprocess.run([program, option, listing, output], check=True)
+                outputs.append(output)
+            counts[option] = changed_lines(*outputs)
+        print(f"  {os.path.basename(first)} -> {os.path.basename(second)}: "
+              f"-p {counts['-p']}, -d {counts['-d']}, "
+              f"ratio -d / -p {counts['-d'] / counts['-p']:.4f}")
+
+
 def batch_memory(program, listing, work, count=200):
     """Peak memory of -b for one listing and for `count` of them (hard links to
     one 1 MiB listing, so that they take no room)."""
@@ -133,6 +195,9 @@ def main():
     parser.add_argument("--dynamic", default=None,
                         help="a dynamically linked build of vadrimel, timed on the "
                         "small listing beside the program")
+    parser.add_argument("--history", default=os.path.join(
+                            HERE, "..", "..", "shared", "corpus", "mplink", "history"),
+                        help="consecutive builds of one listing, compared with -p and -d")
     parser.add_argument("--reference", default=None,
                         help="another build of vadrimel, timed beside the program on "
                         "the large listing")
@@ -191,6 +256,14 @@ def main():
     compare_whole_line_paths(program, [
         (f"{args.size:g} MiB listing", big),
         (f"{args.line_size:g} MiB line, no line feed", one_line)], out, args.runs)
+    compare_options(program, big, args.runs)
+    tabs_line = os.path.join(work, "tabs_line.lst")
+    make_tabs_line(tabs_line, args.line_size)
+    for options in (["-p"], ["-p", "-t255", "-w", "-m80"]):
+        memory = peak_memory([program] + options + [tabs_line, os.devnull])
+        print(f"peak resident memory, {args.line_size:g} MiB line of tabs, "
+              f"{' '.join(options)}: {memory} KiB")
+    history_diffs(program, args.history, work)
     if args.reference:
         compare_with_reference(program, os.path.abspath(args.reference), big, out,
                                args.runs)

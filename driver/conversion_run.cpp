@@ -198,19 +198,21 @@ namespace {
 constexpr std::string_view STANDARD_INPUT_NAME = "(standard input)";
 constexpr std::string_view STANDARD_OUTPUT_NAME = "(standard output)";
 
-/// The listings that the names stand for, in order. A pattern that matches
-/// nothing stands for itself, which no file can be named, so that it gets
-/// the message of a listing that cannot be opened in its place.
-std::vector<std::string> listings_of(std::span<const char* const> names) {
-  std::vector<std::string> listings;
+/// Calls `action` on each listing that the names stand for, in order. A
+/// pattern that matches nothing stands for itself, which no file can be
+/// named, so that it gets the message of a listing that cannot be opened in
+/// its place.
+template <typename Action>
+void for_each_listing(std::span<const char* const> names, Action action) {
   for (const std::string name : names) {
-    std::vector<std::string> matches = listings_named(name);
-    if (matches.empty()) {
-      matches.push_back(name);
+    std::vector<std::string> listings = listings_named(name);
+    if (listings.empty()) {
+      listings.push_back(name);
     }
-    listings.insert(listings.end(), matches.begin(), matches.end());
+    for (const std::string& listing : listings) {
+      action(listing);
+    }
   }
-  return listings;
 }
 
 /// Converts an opened input to standard output. Returns the exit status, and
@@ -237,20 +239,19 @@ std::pair<int, bool> convert_to(ConversionRun& run, FileSource& input,
 } // namespace
 
 int convert_listings(const Settings& settings, ConversionRun& run, std::FILE* messages) {
-  const std::vector<std::string> listings = listings_of(settings.listings);
   FilesOfRun files_of_run;
-  for (const std::string& listing : listings) {
+  for_each_listing(settings.listings, [&files_of_run](const std::string& listing) {
     files_of_run.add(listing);
-  }
+  });
   Settings each = settings;
   int status = EXIT_SUCCESS;
-  for (const std::string& listing : listings) {
+  for_each_listing(settings.listings, [&](const std::string& listing) {
     each.input_path = listing;
     each.output_path = output_name_for(listing);
     if (convert_listing(each, run, messages, &files_of_run) != EXIT_SUCCESS) {
       status = EXIT_FAILURE;
     }
-  }
+  });
   return status;
 }
 
@@ -264,21 +265,23 @@ int convert_to_standard_output(const Settings& settings, ConversionRun& run,
     return convert_to(run, input, STANDARD_INPUT_NAME, output, streams.errors).first;
   }
   int status = EXIT_SUCCESS;
-  for (const std::string& listing : listings_of(settings.listings)) {
+  bool writable = true;
+  for_each_listing(settings.listings, [&](const std::string& listing) {
     FileSource input;
+    if (!writable) {
+      return;
+    }
     if (!input.open(listing)) {
       status = report_fatal(streams.errors, "can't open file", listing);
-      continue;
+      return;
     }
-    const auto [converted, writable] =
+    const auto [converted, still_writable] =
         convert_to(run, input, listing, output, streams.errors);
     if (converted != EXIT_SUCCESS) {
       status = EXIT_FAILURE;
     }
-    if (!writable) {
-      break;
-    }
-  }
+    writable = still_writable;
+  });
   return status;
 }
 

@@ -1,7 +1,10 @@
 #include <sys/stat.h>
 
+#include <array>
 #include <cerrno>
+#include <climits>
 #include <csignal>
+#include <cstdlib>
 #include <system_error>
 
 #include "driver/platform.h"
@@ -65,9 +68,15 @@ bool leads_to_directory(const fs::path& path) {
 }
 
 std::optional<fs::path> final_name(const fs::path& path) {
-  std::error_code error;
-  fs::path target = fs::canonical(path, error);
-  if (error || leads_to_directory(target)) {
+  // realpath rather than std::filesystem::canonical, which resolves the name
+  // a part at a time and touched 68 KiB more memory than the whole
+  // conversion otherwise does.
+  std::array<char, PATH_MAX> resolved{};
+  if (realpath(path.c_str(), resolved.data()) == nullptr) {
+    return std::nullopt;
+  }
+  fs::path target(resolved.data());
+  if (leads_to_directory(target)) {
     return std::nullopt;
   }
   return target;
