@@ -124,6 +124,57 @@ std::optional<std::wstring> openable_form(const std::wstring& name) {
   return std::wstring(EXTENDED_PREFIX) + *full;
 }
 
+/// The UTF-16 units of the character that `text` starts with.
+std::size_t character_size(std::wstring_view text) {
+  return text.size() >= 2 && IS_HIGH_SURROGATE(text[0]) && IS_LOW_SURROGATE(text[1]) ? 2
+                                                                                     : 1;
+}
+
+/// True when `name` matches `pattern` as Windows documents patterns for long
+/// names: '*' any run of characters, '?' exactly one, and every other
+/// character itself in any letter case. Our own matcher rather than
+/// PathMatchSpecW, which follows MS-DOS: it takes ';' in a pattern to part
+/// several patterns, though ';' may stand in a name.
+bool matches_pattern(std::wstring_view pattern, std::wstring_view name) {
+  constexpr std::size_t NO_STAR = std::wstring_view::npos;
+  std::size_t at_pattern = 0;
+  std::size_t at_name = 0;
+  // Where to go on after the last '*' if what follows it fails to match.
+  std::size_t after_star = NO_STAR;
+  std::size_t star_name = 0;
+  while (at_name < name.size()) {
+    const std::size_t name_size = character_size(name.substr(at_name));
+    if (at_pattern < pattern.size() && pattern[at_pattern] == L'*') {
+      after_star = ++at_pattern;
+      star_name = at_name;
+      continue;
+    }
+    if (at_pattern < pattern.size()) {
+      const std::size_t pattern_size = character_size(pattern.substr(at_pattern));
+      const bool same =
+          pattern[at_pattern] == L'?' ||
+          CompareStringOrdinal(pattern.data() + at_pattern,
+                               static_cast<int>(pattern_size), name.data() + at_name,
+                               static_cast<int>(name_size), TRUE) == CSTR_EQUAL;
+      if (same) {
+        at_pattern += pattern[at_pattern] == L'?' ? 1 : pattern_size;
+        at_name += name_size;
+        continue;
+      }
+    }
+    if (after_star == NO_STAR) {
+      return false;
+    }
+    star_name += character_size(name.substr(star_name));
+    at_pattern = after_star;
+    at_name = star_name;
+  }
+  while (at_pattern < pattern.size() && pattern[at_pattern] == L'*') {
+    ++at_pattern;
+  }
+  return at_pattern == pattern.size();
+}
+
 /// A handle that is closed when it goes.
 struct OpenHandle {
   HANDLE handle;
@@ -205,7 +256,10 @@ const std::string_view FOLDER_SEPARATORS = "\\/:";
 std::vector<std::string> listings_named(const std::string& name) {
   const std::size_t last_part = name.find_last_of(FOLDER_SEPARATORS) + 1;
   const std::optional<fs::path> pattern = native_path(name);
-  if (name.find_first_of("*?", last_part) == std::string::npos || !pattern) {
+  const std::optional<std::wstring> wide_part =
+      to_utf16(std::string_view(name).substr(last_part), MB_ERR_INVALID_CHARS);
+  if (name.find_first_of("*?", last_part) == std::string::npos || !pattern ||
+      !wide_part) {
     return {name};
   }
   std::vector<std::wstring> found;
@@ -213,7 +267,10 @@ std::vector<std::string> listings_named(const std::string& name) {
   HANDLE const search = FindFirstFileW(pattern->c_str(), &data);
   for (bool more = search != INVALID_HANDLE_VALUE; more;
        more = FindNextFileW(search, &data) != 0) {
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    // FindFirstFileW also matches a file by its short name: foo.lstx, whose
+    // short name is FOO~1.LST, for *.lst.
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+        matches_pattern(*wide_part, data.cFileName)) {
       found.emplace_back(data.cFileName);
     }
   }

@@ -890,6 +890,54 @@ TEST_F(EndToEndTest, WindowsResolvesLongNames) {
   remove_tree(long_form(deep));
 }
 
+/// The folder in the long form, with Windows' separators.
+std::string windows_form(const fs::path& path) {
+  const std::u8string utf8 = path.lexically_normal().make_preferred().u8string();
+  return {utf8.begin(), utf8.end()};
+}
+
+TEST_F(EndToEndTest, WindowsOneFileByAnyName) {
+  write_file("in.lst", LISTING);
+  write_file("a long name.lst", LISTING);
+  const std::string here = windows_form(fs::current_path());
+  const std::string same = "Fatal: input and output are the same file:";
+  std::vector<std::vector<std::string>> commands = {
+      {"-f", here + "\\in.lst", "\\\\?\\" + here + "\\in.lst"},
+      {"-f", here + "\\in.lst", "\\\\?\\" + here + "\\IN.LST"},
+  };
+  std::wstring short_name(MAX_PATH, L'\0');
+  short_name.resize(GetShortPathNameW(L"a long name.lst", short_name.data(), MAX_PATH));
+  if (!short_name.empty() && short_name != L"a long name.lst") {
+    commands.push_back({"-f", "a long name.lst", windows_form(short_name)});
+  }
+  // One folder under two drive letters, set up by the tests' fixture.
+  const std::string second = std::string(VADRIMEL_SECOND_DRIVE) + "\\";
+  const std::string folder = windows_form(fs::path(VADRIMEL_SECOND_DRIVE_FOLDER));
+  write_file(folder + "\\in.lst", LISTING);
+  write_file(folder + "\\notes.txt", "notes\n");
+  const bool second_drive = read_file(second + "in.lst") == LISTING;
+  if (second_drive) {
+    commands.push_back({"-f", second + "in.lst", folder + "\\in.lst"});
+    commands.push_back({second + "in.lst", folder + "\\notes.txt", second + "notes.txt"});
+  }
+  for (std::vector<std::string>& arguments : commands) {
+    if (arguments.size() == 3 && arguments.front() != "-f") {
+      arguments.erase(arguments.begin());
+    }
+    expect_run(arguments, 1, same + arguments.back() + "\n");
+  }
+  expect_file("in.lst", LISTING);
+  expect_file("a long name.lst", LISTING);
+  expect_file(folder + "\\in.lst", LISTING);
+  expect_file(folder + "\\notes.txt", "notes\n");
+  fs::remove(folder + "\\in.lst");
+  fs::remove(folder + "\\notes.txt");
+  if (!second_drive) {
+    GTEST_SKIP() << "skipped in part: no drive " << VADRIMEL_SECOND_DRIVE << " for "
+                 << folder;
+  }
+}
+
 TEST_F(EndToEndTest, WindowsPatternsWithB) {
   fs::create_directory("dir");
   const std::vector<std::string> names = {"a.lst", "b.lst", "列表.lst", "ü.lst",
@@ -913,8 +961,97 @@ TEST_F(EndToEndTest, WindowsPatternsWithB) {
   EXPECT_EQ(std::distance(fs::directory_iterator("dir"), fs::directory_iterator()), 10);
   EXPECT_FALSE(fs::exists(testing::path_of("dir/列表.txt")));
   expect_file("dir/ü.txt", "FILE:C:\\ü.lst\r\nx\r\n\r\n");
+  // A file that matches only by its short name (FOO~1.LST) is not taken.
+  write_file("foo.lst", "foo C:\\f\n");
+  write_file("foo.lstx", "other C:\\o\n");
+  expect_run({"-b", "*.lst"}, 0, "");
+  expect_file("foo.txt", "FILE:C:\\f\r\nfoo\r\n\r\n");
+  expect_file("foo.lstx", "other C:\\o\n");
 }
 #endif
+
+struct SlipCase {
+  const char* name;
+  std::vector<std::pair<std::string, std::string>> files;
+  /// Symbolic links to make, name and target: POSIX systems only.
+  std::vector<std::pair<std::string, std::string>> links;
+  std::vector<std::string> arguments;
+  std::string message;
+  /// The outputs the command is meant to write, and what they hold.
+  std::vector<std::pair<std::string, std::string>> written;
+};
+
+// A slip never costs a file: each command leaves every file as it was but
+// the outputs it was meant to write, with one message for each refusal.
+TEST_F(EndToEndTest, NoSlipCostsAFile) {
+  const std::string notes = "notes\n";
+  const std::string listing = "l C:\\l\n";
+  const std::string converted = "FILE:C:\\l\r\nl\r\n\r\n";
+  const std::string same = "Fatal: input and output are the same file:";
+  const std::string named =
+      "Fatal: won't overwrite a file named or written by this command:";
+  const std::vector<SlipCase> cases = {
+      {"a listing's output named as a listing too",
+       {{"x.txt", notes}, {"x.lst", listing}},
+       {},
+       {"-b", "x.txt", "x.lst"},
+       same + "x.txt\n" + named + "x.txt\n",
+       {}},
+      {"a name without extension",
+       {{"a", listing}, {"a.txt", notes}},
+       {},
+       {"-b", "a", "a.txt"},
+       named + "a.txt\n" + same + "a.txt\n",
+       {}},
+      {"two listings, one output",
+       {{"a", listing}, {"a.lst", notes}},
+       {},
+       {"-b", "a", "a.lst"},
+       named + "a.txt\n",
+       {{"a.txt", converted}}},
+      {"two listings apart by letter case",
+       {{"X.lst", listing}, {"X.LST", notes}},
+       {},
+       {"-b", "X.lst", "X.LST"},
+       named + "X.txt\n",
+       {{"X.txt", converted}}},
+      {"a link to a listing as the output",
+       {{"a.lst", listing}, {"b.lst", notes}},
+       {{"out.txt", "b.lst"}},
+       {"a.lst", "out.txt"},
+       "Fatal: won't overwrite listing file:out.txt\n",
+       {}},
+      {"a listing's output a link to another listing",
+       {{"a.lst", notes}, {"b.lst", listing}},
+       {{"a.txt", "b.lst"}},
+       {"-b", "a.lst", "b.lst"},
+       named + "a.txt\n",
+       {{"b.txt", converted}}},
+  };
+  for (const SlipCase& test : cases) {
+    // Windows keeps no two names apart by letter case, and links need rights.
+    if (ON_WINDOWS && (!test.links.empty() || test.files.front().first == "X.lst")) {
+      continue;
+    }
+    SCOPED_TRACE(test.name);
+    for (const auto& entry : fs::directory_iterator(".")) {
+      fs::remove(entry.path());
+    }
+    for (const auto& [name, bytes] : test.files) {
+      write_file(name, bytes);
+    }
+    for (const auto& [name, target] : test.links) {
+      fs::create_symlink(target, name);
+    }
+    expect_run(test.arguments, 1, test.message);
+    for (const auto& [name, bytes] : test.files) {
+      expect_file(name, bytes);
+    }
+    for (const auto& [name, bytes] : test.written) {
+      expect_file(name, bytes);
+    }
+  }
+}
 
 TEST_F(EndToEndTest, LinksToTheInputAreRefused) {
   if (ON_WINDOWS) {
