@@ -1,7 +1,10 @@
 #include "driver/command_line.h"
 
 #include <cstdlib>
+#include <string>
 #include <string_view>
+
+#include "driver/platform.h"
 
 namespace vadrimel {
 
@@ -56,7 +59,7 @@ constexpr const char* HELP_TEXT =
     "Exit status: 0 when every listing was converted; 1 after the usage text or\n"
     "a message that says what failed.\n"
     "\n"
-    "More in the manual: man vadrimel\n";
+    "More in the manual: ";
 
 constexpr const char* VERSION_TEXT = "vadrimel " VADRIMEL_VERSION "\n";
 
@@ -124,22 +127,26 @@ std::uint8_t read_low_eight_bits(const char* text, std::uint8_t without_number) 
   return negative ? static_cast<std::uint8_t>(0U - value) : value;
 }
 
-/// The text that `answer_short_command_line` gives: the help for an option
-/// that is exactly -h or --help, the version for -V or --version, the last
-/// of them counting; null when none is asked for.
-const char* asked_answer(std::span<const char* const> arguments) noexcept {
-  const char* answer = nullptr;
-  for (const char* const argument :
-       arguments.empty() ? arguments : arguments.subspan(1)) {
-    if (!is_option(argument)) {
-      break;
-    }
-    const std::string_view option = argument;
+enum class Answer { USAGE, HELP, VERSION };
+
+/// What `answer_short_command_line` gives: the help for an option that is
+/// exactly -h or --help, or for a lone name that asks for it as "/?" does on
+/// Windows; the version for -V or --version; the last of them counting.
+Answer asked_answer(std::span<const char* const> arguments) noexcept {
+  Answer answer = Answer::USAGE;
+  const std::span<const char* const> after_name =
+      arguments.empty() ? arguments : arguments.subspan(1);
+  std::size_t options = 0;
+  for (; options < after_name.size() && is_option(after_name[options]); ++options) {
+    const std::string_view option = after_name[options];
     if (option == "-h" || option == "--help") {
-      answer = HELP_TEXT;
+      answer = Answer::HELP;
     } else if (option == "-V" || option == "--version") {
-      answer = VERSION_TEXT;
+      answer = Answer::VERSION;
     }
+  }
+  if (after_name.size() == options + 1 && is_help_request(after_name[options])) {
+    answer = Answer::HELP;
   }
   return answer;
 }
@@ -164,11 +171,14 @@ std::optional<Settings> read_command_line(std::span<const char* const> arguments
   const auto given = [&option_values](unsigned char letter) {
     return option_values[letter] != nullptr;
   };
+  if (file_names.size() == 1 && is_help_request(file_names[0])) {
+    return std::nullopt;
+  }
   Settings settings;
   settings.to_standard_output = given(STANDARD_OUTPUT_LETTER);
   settings.batch = given(BATCH_LETTER) && !settings.to_standard_output;
   if (settings.to_standard_output) {
-    if (file_names.empty() && asked_answer(arguments) != nullptr) {
+    if (file_names.empty() && asked_answer(arguments) != Answer::USAGE) {
       return std::nullopt;
     }
     settings.listings = file_names;
@@ -204,15 +214,25 @@ int show_usage(std::FILE* messages) noexcept {
 }
 
 int answer_short_command_line(std::span<const char* const> arguments,
-                              std::FILE* messages) noexcept {
-  const char* const answer = asked_answer(arguments);
-  if (answer == nullptr) {
+                              std::FILE* messages) {
+  const Answer answer = asked_answer(arguments);
+  if (answer == Answer::USAGE) {
     return show_usage(messages);
   }
+  const std::string text = answer == Answer::VERSION
+                               ? std::string(VERSION_TEXT)
+                               : HELP_TEXT + manual_reference() + "\n";
   // The help and the version are the command's output: a failure to deliver
   // them is the command's failure.
-  const bool written = std::fputs(answer, messages) >= 0;
+  const bool written = std::fputs(text.c_str(), messages) >= 0;
   return written && std::fflush(messages) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+void keep_messages_on_screen(Console& console) {
+  if (console.input_is_console() && console.printed_since_start()) {
+    console.say("Press any key to close this window.\n");
+    console.wait_for_key();
+  }
 }
 
 } // namespace vadrimel

@@ -7,6 +7,9 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+
+#include "driver/platform.h"
 
 namespace vadrimel {
 
@@ -64,10 +67,16 @@ std::uint8_t read_tab_size(const char* text) noexcept;
 int show_usage(std::FILE* messages) noexcept;
 
 /// Answers a command line with fewer than two file names: the help text for
-/// an option that is exactly -h or --help, the version for -V or --version
-/// (the last of them counts), else the usage text. Returns the exit status.
+/// an option that is exactly -h or --help (on Windows also for a lone "/?"),
+/// the version for -V or --version (the last of them counts), else the usage
+/// text. Returns the exit status.
 int answer_short_command_line(std::span<const char* const> arguments,
-                              std::FILE* messages) noexcept;
+                              std::FILE* messages);
+
+/// Keeps what the program printed in a console window of its own on the
+/// screen: says so and waits for a key, when standard input is that console.
+/// Does nothing when nothing was printed.
+void keep_messages_on_screen(Console& console);
 
 } // namespace vadrimel
 

@@ -142,7 +142,8 @@ bool names_existing_listing(const std::string& name) {
   return ends_in_lst(*target) || (full && ends_in_lst(*full));
 }
 
-std::string output_name_for(std::string_view listing) {
+std::string output_name_for(std::string_view listing_as_given) {
+  const std::string_view listing = resolved_name(listing_as_given);
   const std::size_t name_start = listing.find_last_of(FOLDER_SEPARATORS) + 1;
   const std::string_view name = listing.substr(name_start);
   // As std::filesystem has it: a leading dot starts a name, not an extension.

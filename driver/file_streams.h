@@ -70,9 +70,10 @@ bool names_same_file(const std::string& input_name, const std::string& output_na
 /// does.
 bool names_existing_listing(const std::string& name);
 
-/// The output that -b makes of a listing: its name with the last extension
-/// replaced by ".txt" (a.lst and A.LST give a.txt and A.txt, x gives x.txt).
-std::string output_name_for(std::string_view listing);
+/// The output that -b makes of a listing: its name, as the system resolves
+/// it, with the last extension replaced by ".txt" (a.lst and A.LST give
+/// a.txt and A.txt, x gives x.txt, and on Windows in.lst. gives in.txt).
+std::string output_name_for(std::string_view listing_as_given);
 
 /// The files that one -b command names as listings and has written as
 /// outputs, by identity: none of them may become an output.

@@ -1,15 +1,21 @@
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "driver/command_line.h"
 #include "driver/conversion_run.h"
 #include "driver/platform.h"
 
 namespace {
 
 int run(std::span<const char* const> arguments) {
+  // Made before anything is printed, so that it can tell whether anything
+  // was.
+  const std::unique_ptr<vadrimel::Console> console =
+      vadrimel::console_window_of_its_own();
   int status = 0;
   try {
     status = vadrimel::run_vadrimel(arguments, {stdin, stdout, stderr});
@@ -21,6 +27,9 @@ int run(std::span<const char* const> arguments) {
   // A message that cannot be delivered does not change the status: it only
   // ever accompanies a failure.
   static_cast<void>(std::fflush(stdout));
+  if (console) {
+    vadrimel::keep_messages_on_screen(*console);
+  }
   return status;
 }
 

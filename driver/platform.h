@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,6 +73,45 @@ std::optional<std::filesystem::path> final_name(const std::filesystem::path& pat
 /// True when the last failed write failed because the reading end of a pipe
 /// has gone.
 bool reader_has_left();
+
+/// The console window a program started from Explorer gets of its own,
+/// which closes the moment the program ends.
+class Console {
+public:
+  Console() = default;
+  Console(const Console&) = delete;
+  Console& operator=(const Console&) = delete;
+  virtual ~Console() = default;
+
+  /// True when standard input is this console, so that a key can be read.
+  [[nodiscard]] virtual bool input_is_console() const = 0;
+  /// True when anything has been written to the window since the program
+  /// started.
+  [[nodiscard]] virtual bool printed_since_start() const = 0;
+  virtual void say(std::string_view text) = 0;
+  virtual void wait_for_key() = 0;
+
+protected:
+  Console(Console&&) = default;
+  Console& operator=(Console&&) = default;
+};
+
+/// The console window of the program's own, where there is one: on Windows
+/// when no other program shares it (Explorer opened it for the program, and
+/// closes it when the program ends). Made when the program starts.
+std::unique_ptr<Console> console_window_of_its_own();
+
+/// True when `argument`, given alone, asks for help: "/?" on Windows; never
+/// elsewhere.
+bool is_help_request(std::string_view argument);
+
+/// Where the help sends its reader for more: "man vadrimel", or on Windows the
+/// manual that comes with the program, vadrimel.html beside its folder bin.
+std::string manual_reference();
+
+/// The name as the system resolves its last part: on Windows without the
+/// dots and spaces that end it (in.lst. is in.lst); elsewhere the name itself.
+std::string_view resolved_name(std::string_view name);
 
 /// Writes a message (UTF-8 text) to `messages`, as bytes to a file or a pipe;
 /// on a Windows console as UTF-16, so that any name shows as it is.

@@ -86,6 +86,22 @@ bool reader_has_left() {
   return errno == EPIPE;
 }
 
+std::unique_ptr<Console> console_window_of_its_own() {
+  return nullptr;
+}
+
+bool is_help_request(std::string_view /*argument*/) {
+  return false;
+}
+
+std::string manual_reference() {
+  return "man vadrimel";
+}
+
+std::string_view resolved_name(std::string_view name) {
+  return name;
+}
+
 void write_message(std::FILE* messages, std::string_view text) {
   static_cast<void>(std::fwrite(text.data(), 1, text.size(), messages));
 }

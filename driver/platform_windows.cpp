@@ -7,8 +7,11 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlwapi.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <system_error>
@@ -277,7 +280,11 @@ std::vector<std::string> listings_named(const std::string& name) {
   if (search != INVALID_HANDLE_VALUE) {
     FindClose(search);
   }
-  std::sort(found.begin(), found.end());
+  // In the order Explorer shows them: 9 before 10, a before B.
+  std::sort(found.begin(), found.end(),
+            [](const std::wstring& first, const std::wstring& second) {
+              return StrCmpLogicalW(first.c_str(), second.c_str()) < 0;
+            });
   std::vector<std::string> listings;
   for (const std::wstring& file : found) {
     listings.push_back(name.substr(0, last_part) + utf8_argument(file));
@@ -348,6 +355,101 @@ void write_message(std::FILE* messages, std::string_view text) {
   }
   const std::string bytes = to_utf8(wide);
   static_cast<void>(std::fwrite(bytes.data(), 1, bytes.size(), messages));
+}
+
+namespace {
+
+/// The console window that Explorer opened for the program alone.
+class WindowsConsole final : public Console {
+public:
+  WindowsConsole()
+      : output_(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                            nullptr)),
+        start_(cursor()) {}
+
+  [[nodiscard]] bool input_is_console() const override {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+  }
+  [[nodiscard]] bool printed_since_start() const override {
+    const COORD now = cursor();
+    return now.X != start_.X || now.Y != start_.Y;
+  }
+  void say(std::string_view text) override {
+    const std::wstring wide = to_utf16(text, 0).value_or(std::wstring());
+    DWORD written = 0;
+    static_cast<void>(WriteConsoleW(output_.handle, wide.data(),
+                                    static_cast<DWORD>(wide.size()), &written, nullptr));
+  }
+  void wait_for_key() override {
+    HANDLE const input = GetStdHandle(STD_INPUT_HANDLE);
+    static_cast<void>(FlushConsoleInputBuffer(input));
+    INPUT_RECORD record;
+    DWORD read = 0;
+    while (ReadConsoleInputW(input, &record, 1, &read) != 0 && read == 1) {
+      if (record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown != 0) {
+        return;
+      }
+    }
+  }
+
+private:
+  [[nodiscard]] COORD cursor() const {
+    CONSOLE_SCREEN_BUFFER_INFO information;
+    if (GetConsoleScreenBufferInfo(output_.handle, &information) == 0) {
+      return {0, 0};
+    }
+    return information.dwCursorPosition;
+  }
+
+  OpenHandle output_;
+  COORD start_;
+};
+
+} // namespace
+
+std::unique_ptr<Console> console_window_of_its_own() {
+  // Two processes share the console of a cmd window or a build tool; a
+  // console window of the program's own has the program alone.
+  std::array<DWORD, 2> processes{};
+  if (GetConsoleProcessList(processes.data(), static_cast<DWORD>(processes.size())) !=
+      1) {
+    return nullptr;
+  }
+  return std::make_unique<WindowsConsole>();
+}
+
+bool is_help_request(std::string_view argument) {
+  return argument == "/?";
+}
+
+std::string manual_reference() {
+  std::wstring program(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const DWORD length =
+        GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+    if (length != 0 && length < program.size()) {
+      program.resize(length);
+      // The program stands in bin; the manual in the folder above it.
+      const fs::path manual =
+          fs::path(program).parent_path().parent_path() / L"vadrimel.html";
+      return to_utf8(manual.native());
+    }
+    program.resize(program.size() * 4);
+  }
+  return "vadrimel.html";
+}
+
+std::string_view resolved_name(std::string_view name) {
+  // Windows drops them from a name's last part as it resolves it.
+  const std::size_t last_part = name.find_last_of(FOLDER_SEPARATORS) + 1;
+  const std::size_t end = name.find_last_not_of(". ");
+  const std::string_view part = name.substr(last_part);
+  if (part == "." || part == ".." || end == std::string_view::npos || end < last_part) {
+    return name;
+  }
+  return name.substr(0, end + 1);
 }
 
 std::vector<std::string> utf8_arguments(int count, wchar_t** arguments) {

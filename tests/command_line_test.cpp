@@ -12,6 +12,12 @@
 namespace vadrimel {
 namespace {
 
+#ifdef _WIN32
+constexpr bool ON_WINDOWS = true;
+#else
+constexpr bool ON_WINDOWS = false;
+#endif
+
 std::optional<Settings> read(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "vadrimel");
   return read_command_line(arguments);
@@ -204,6 +210,67 @@ TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(read_max_length(text), expected) << '"' << text << '"';
+  }
+}
+
+/// A console whose facts a test sets, recording what it was asked to do.
+class FakeConsole final : public Console {
+public:
+  FakeConsole(bool input_is_console, bool printed)
+      : input_is_console_(input_is_console), printed_(printed) {}
+  [[nodiscard]] bool input_is_console() const override { return input_is_console_; }
+  [[nodiscard]] bool printed_since_start() const override { return printed_; }
+  void say(std::string_view text) override { said_ += text; }
+  void wait_for_key() override { ++waits_; }
+
+  std::string said_;
+  int waits_ = 0;
+
+private:
+  bool input_is_console_;
+  bool printed_;
+};
+
+TEST(KeepMessagesOnScreenTest, WaitsOnlyForWhatCanBeReadAndAKeyPressed) {
+  for (const bool input_is_console : {false, true}) {
+    for (const bool printed : {false, true}) {
+      FakeConsole console(input_is_console, printed);
+      keep_messages_on_screen(console);
+      const bool due = input_is_console && printed;
+      EXPECT_EQ(console.waits_, due ? 1 : 0) << input_is_console << printed;
+      EXPECT_EQ(console.said_, due ? "Press any key to close this window.\n" : "");
+    }
+  }
+}
+
+TEST(AnswerShortCommandLineTest, HelpVersionOrUsage) {
+  // The arguments after the program's name, then what the answer starts with.
+  const std::string help = "vadrimel " VADRIMEL_VERSION ":";
+  const std::string usage = " ===== MPLINK";
+  const std::string windows_help = ON_WINDOWS ? help : usage;
+  const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+      {{"-h"}, help},
+      {{"--help", "a.lst"}, help},
+      {{"-V", "-h"}, help},
+      {{"-h", "-V"}, "vadrimel " VADRIMEL_VERSION "\n"},
+      {{"/?"}, windows_help},
+      {{"-p", "/?"}, windows_help},
+      {{"-V", "/?"}, ON_WINDOWS ? help : "vadrimel " VADRIMEL_VERSION "\n"},
+      {{"/?", "a.lst"}, usage},
+      {{"-hx"}, usage},
+  };
+  for (const auto& [arguments, start] : cases) {
+    std::vector<const char*> command_line = {"vadrimel"};
+    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
+    const testing::CapturedMessages messages;
+    const int status = answer_short_command_line(command_line, messages.file());
+    EXPECT_TRUE(messages.text().starts_with(start)) << arguments.front();
+    EXPECT_EQ(status, start == usage ? 1 : 0) << arguments.front();
+  }
+  // With -b or -c, a lone "/?" is help on Windows, not a listing's name.
+  for (const char* mode : {"-b", "-c"}) {
+    std::vector<const char*> command_line = {"vadrimel", mode, "/?"};
+    EXPECT_EQ(read_command_line(command_line).has_value(), !ON_WINDOWS) << mode;
   }
 }
 

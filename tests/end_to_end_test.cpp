@@ -80,7 +80,7 @@ std::wstring widen(const std::string& utf8) {
 /// the drives' current directories out of; standard output and error go to the
 /// named files. Returns the exit status.
 int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* out,
-                  const char* err, const char* in = nullptr) {
+                  const char* err, const char* in = nullptr, DWORD creation_flags = 0) {
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const auto create = [&](const char* name) {
     return CreateFileW(widen(name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
@@ -101,9 +101,14 @@ int run_in_folder(std::wstring command_line, const wchar_t* folder, const char* 
   startup.hStdError = err_file;
   PROCESS_INFORMATION process{};
   DWORD status = 255;
-  if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                     folder, &startup, &process) != 0) {
-    WaitForSingleObject(process.hProcess, INFINITE);
+  if (CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, creation_flags,
+                     nullptr, folder, &startup, &process) != 0) {
+    // A program that waits for what never comes fails the test rather than
+    // stopping it.
+    if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
+      TerminateProcess(process.hProcess, 254);
+      WaitForSingleObject(process.hProcess, INFINITE);
+    }
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
@@ -936,6 +941,30 @@ TEST_F(EndToEndTest, WindowsOneFileByAnyName) {
     GTEST_SKIP() << "skipped in part: no drive " << VADRIMEL_SECOND_DRIVE << " for "
                  << folder;
   }
+}
+
+TEST_F(EndToEndTest, WindowsHabits) {
+  // /? is help, with the manual a Windows user can open.
+  const Outcome help = run({"/?"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("vadrimel ")) << help.out;
+  EXPECT_NE(help.out.find("vadrimel.html\n"), std::string::npos) << help.out;
+  // A console of its own, as Explorer gives, but input that is no console:
+  // the program says what it has to say and ends, waiting for no key.
+  write_file("in.txt", "");
+  const std::wstring program = widen(command_line_quoted(VADRIMEL_PROGRAM));
+  EXPECT_EQ(run_in_folder(program, nullptr, "o", "e", "in.txt", CREATE_NEW_CONSOLE), 1);
+  EXPECT_EQ(read_file("o"), USAGE);
+  // A pattern's listings come in the order Explorer shows them; each one's
+  // output is a folder, so that each says its name.
+  fs::create_directory("order");
+  std::string messages;
+  for (const char* name : {"9", "10", "a", "B"}) {
+    write_file("order/" + std::string(name) + ".lst", "x\n");
+    fs::create_directory("order/" + std::string(name) + ".txt");
+    messages += "Fatal: can't create file:order\\" + std::string(name) + ".txt\n";
+  }
+  expect_run({"-b", "order\\*.lst"}, 1, messages);
 }
 
 TEST_F(EndToEndTest, WindowsPatternsWithB) {

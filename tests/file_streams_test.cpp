@@ -29,6 +29,10 @@ TEST(OutputNameForTest, LastExtensionBecomesTxt) {
       {"dir.d\\x", "dir.d\\x.txt"},
       {"C:x.lst", "C:x.txt"},
       {"C:.lst", "C:.lst.txt"},
+      // Windows drops the dots and spaces that end a name.
+      {"in.lst.", "in.txt"},
+      {"dir\\in.lst. .", "dir\\in.txt"},
+      {"dir.d\\..", "dir.d\\...txt"},
 #else
       {"dir.d\\x", "dir.txt"},
 #endif
