@@ -121,7 +121,10 @@ void ConversionRun::rewrite_line(LineText line, PathSearch search, bool line_sta
 void ConversionRun::write_piece(std::string_view piece, PathSearch search) noexcept {
   output_stream_.write_line_record(clean_piece(piece, options_.max_length, search));
   if (options_.wrap) {
-    write_continuations(wrapped_rest(piece, options_.max_length));
+    const std::string_view rest = wrapped_rest(piece, options_.max_length);
+    if (!rest.empty()) {
+      write_continuations(rest);
+    }
   }
 }
 

@@ -166,47 +166,59 @@ constexpr std::string_view HEX_PREFIX = "0x";
 constexpr std::array<std::string_view, 12> BRANCHES = {
     "BC", "BN", "BNC", "BNN", "BNOV", "BNZ", "BOV", "BRA", "BZ", "CALL", "GOTO", "RCALL"};
 
-/// What a byte may stand for in the address and value columns.
-constexpr std::uint8_t LOWER_CASE_HEX_DIGIT = 1;
-constexpr std::uint8_t GAP = 2;
-constexpr std::array<std::uint8_t, 256> BYTE_KINDS = [] {
-  std::array<std::uint8_t, 256> kinds{};
-  for (const char digit : std::string_view("0123456789abcdef")) {
-    kinds[static_cast<unsigned char>(digit)] = LOWER_CASE_HEX_DIGIT;
-  }
-  kinds[static_cast<unsigned char>(SPACE)] = GAP;
-  return kinds;
-}();
-/// What each byte of the address and value columns must be.
-constexpr std::array<std::uint8_t, COLUMNS_END> COLUMN_KINDS = [] {
-  std::array<std::uint8_t, COLUMNS_END> kinds{};
-  kinds.fill(LOWER_CASE_HEX_DIGIT);
-  std::fill_n(kinds.begin() + ADDRESS_DIGITS, COLUMN_GAP.size(), GAP);
-  return kinds;
-}();
-
-std::uint8_t kind_of(char byte) noexcept {
-  return BYTE_KINDS[static_cast<unsigned char>(byte)];
-}
-
 bool is_hex_digit(char character) noexcept {
-  return kind_of(character) == LOWER_CASE_HEX_DIGIT ||
-         (character >= 'A' && character <= 'F');
+  return (character >= '0' && character <= '9') ||
+         (character >= 'a' && character <= 'f') || (character >= 'A' && character <= 'F');
 }
+
+/// The top bit of each byte of `word` set where the byte is `byte` or above;
+/// for bytes below 0x80, and `byte` from 1 to 0x80.
+Word at_least(Word word, unsigned char byte) noexcept {
+  return ((word & LOW_BITS) + ONES * (0x80U - byte)) & HIGH_BITS;
+}
+
+/// The top bit of each byte of `word` set where the byte is a lower-case hex
+/// digit.
+Word lower_case_hex_digits(Word word) noexcept {
+  const Word digits = at_least(word, '0') & ~at_least(word, '9' + 1);
+  const Word letters = at_least(word, 'a') & ~at_least(word, 'f' + 1);
+  return (digits | letters) & ~word & HIGH_BITS;
+}
+
+/// The top bit of each byte set where `flags` names one, in memory order.
+constexpr Word flagged(std::string_view flags) noexcept {
+  std::array<unsigned char, WORD_SIZE> bytes{};
+  for (std::size_t at = 0; at < WORD_SIZE; ++at) {
+    bytes[at] = flags[at] == 'x' ? 0x80 : 0;
+  }
+  return std::bit_cast<Word>(bytes);
+}
+
+/// The address and value columns, "aaaaaa   vvvv", seen as the words of
+/// bytes 0 to 7 and 5 to 12: where each must hold a hex digit or a space.
+constexpr std::size_t SECOND_WORD = COLUMNS_END - WORD_SIZE;
+constexpr Word HEX_IN_FIRST = flagged("xxxxxx..");
+constexpr Word GAP_IN_FIRST = flagged("......xx");
+constexpr Word HEX_IN_SECOND = flagged("x...xxxx");
+constexpr Word GAP_IN_SECOND = flagged(".xxx....");
 
 bool starts_with_address_and_value(std::string_view text) noexcept {
   if (text.size() < COLUMNS_END ||
       (text.size() > COLUMNS_END && text[COLUMNS_END] != SPACE)) {
     return false;
   }
-  // Every byte is tested, with no early exit: the digits vary from line to
-  // line, and a branch on each was mispredicted so often that it took most
-  // of the time of -d.
-  unsigned missing = 0;
-  for (std::size_t at = 0; at < COLUMNS_END; ++at) {
-    missing |= COLUMN_KINDS[at] & ~unsigned{kind_of(text[at])};
-  }
-  return missing == 0;
+  // Eight bytes at a time, with no branch on the digits, which vary from line
+  // to line: a test of each byte's range was mispredicted so often that it
+  // took most of the time of -d.
+  const Word first = load_word(text.data());
+  const Word second = load_word(text.data() + SECOND_WORD);
+  const Word space = repeated(SPACE);
+  const Word found = (lower_case_hex_digits(first) & HEX_IN_FIRST) |
+                     (matching_bytes(first, space) & GAP_IN_FIRST);
+  const Word found_second = (lower_case_hex_digits(second) & HEX_IN_SECOND) |
+                            (matching_bytes(second, space) & GAP_IN_SECOND);
+  return found == (HEX_IN_FIRST | GAP_IN_FIRST) &&
+         found_second == (HEX_IN_SECOND | GAP_IN_SECOND);
 }
 
 /// A word of WORD_SIZE bytes: `text` and spaces after it.
@@ -218,18 +230,43 @@ constexpr Word padded_word(std::string_view text) noexcept {
   return std::bit_cast<Word>(bytes);
 }
 
-constexpr std::array<Word, BRANCHES.size()> BRANCH_WORDS = [] {
-  std::array<Word, BRANCHES.size()> words{};
-  for (std::size_t index = 0; index < BRANCHES.size(); ++index) {
-    words[index] = padded_word(BRANCHES[index]);
+/// The branches, each as the word an instruction is compared with, in a
+/// table of their own hash: one comparison tells a branch. (Comparing letter
+/// by letter, or with each branch in turn, made -d cost a third more than -p,
+/// much of it in mispredicted jumps.)
+constexpr unsigned BRANCH_SLOT_BITS = 5;
+constexpr std::size_t branch_slot(Word word, Word multiplier) noexcept {
+  return static_cast<std::size_t>((word * multiplier) >> (64 - BRANCH_SLOT_BITS));
+}
+/// An odd multiplier that gives every branch a slot of its own.
+constexpr Word BRANCH_MULTIPLIER = [] {
+  for (Word multiplier = 0x9E3779B97F4A7C15U;; multiplier += 0x6A09E667F3BCC908U) {
+    std::uint64_t taken = 0;
+    bool apart = true;
+    for (const std::string_view branch : BRANCHES) {
+      const std::uint64_t slot = std::uint64_t{1}
+                                 << branch_slot(padded_word(branch), multiplier);
+      apart = apart && (taken & slot) == 0;
+      taken |= slot;
+    }
+    if (apart) {
+      return multiplier;
+    }
   }
-  return words;
+}();
+/// Each branch's word in its slot; the other slots hold 0, which no
+/// instruction's word is, since it holds spaces.
+constexpr std::array<Word, std::size_t{1} << BRANCH_SLOT_BITS> BRANCH_TABLE = [] {
+  std::array<Word, std::size_t{1} << BRANCH_SLOT_BITS> table{};
+  for (const std::string_view branch : BRANCHES) {
+    table[branch_slot(padded_word(branch), BRANCH_MULTIPLIER)] = padded_word(branch);
+  }
+  return table;
 }();
 
 /// The branch or call at INSTRUCTION_COLUMN; empty when there is none. The
-/// instruction is compared with every branch at once, as a word of its first
-/// WORD_SIZE bytes with spaces from its end on: a comparison letter by letter
-/// made -d cost a third more than -p, most of it in mispredicted branches.
+/// instruction is taken as a word of its first WORD_SIZE bytes, with spaces
+/// from its end on.
 std::string_view branch_at_instruction_column(std::string_view line) noexcept {
   if (line.size() <= INSTRUCTION_COLUMN || line[INSTRUCTION_COLUMN - 1] != SPACE) {
     return {};
@@ -241,11 +278,9 @@ std::string_view branch_at_instruction_column(std::string_view line) noexcept {
   const std::size_t length = first_flagged_byte(matching_bytes(word, space));
   const Word instruction =
       first_bytes(word, length) | (space & ~first_bytes(~Word{0}, length));
-  unsigned found = 0;
-  for (const Word branch : BRANCH_WORDS) {
-    found += static_cast<unsigned>(instruction == branch);
-  }
-  return found != 0 ? start.substr(0, length) : std::string_view();
+  const bool found =
+      BRANCH_TABLE[branch_slot(instruction, BRANCH_MULTIPLIER)] == instruction;
+  return found ? start.substr(0, length) : std::string_view();
 }
 
 /// The hex digits of the target of a branch or a call at INSTRUCTION_COLUMN
@@ -358,22 +393,28 @@ std::size_t next_tab_stop(std::size_t column, std::uint8_t tab_size) noexcept {
 
 std::string_view
 LinePieces::next_expanded_piece(std::array<char, MAX_CHUNK_LENGTH>& expanded) noexcept {
-  const std::string_view piece = rest_.substr(0, MAX_CHUNK_LENGTH);
-  std::size_t tab = piece.find('\t');
-  // Most pieces hold no tab: they are shown where they lie.
-  if (pending_spaces_ == 0 && trailing_spaces_ == 0 && tab == NONE) {
-    rest_.remove_prefix(piece.size());
-    column_ += piece.size();
-    return piece;
-  }
   // A line's text ends in padding, which the strip would take off again.
-  // Left out of the pieces while they stay what they would be with it, it
-  // costs nothing to expand: a third of the time of -t.
+  // Taken off first, it need be neither searched for tabs nor expanded, and
+  // it goes into the pieces only where it changes their records: without
+  // that, -t took half as long again.
   if (!trailing_spaces_kept_ && !trailing_spaces_taken_) {
     const std::size_t kept = after_last_non_space(rest_);
     trailing_spaces_ = rest_.size() - kept;
     rest_ = rest_.substr(0, kept);
     trailing_spaces_taken_ = true;
+  }
+  const std::string_view piece = rest_.substr(0, MAX_CHUNK_LENGTH);
+  std::size_t tab = piece.find('\t');
+  // Most pieces hold no tab: they are shown where they lie, without the
+  // trailing spaces when these would end within the piece, short of filling
+  // it.
+  const bool text_ends_here = piece.size() == rest_.size();
+  if (pending_spaces_ == 0 && tab == NONE &&
+      (!text_ends_here || piece.size() + trailing_spaces_ < MAX_CHUNK_LENGTH)) {
+    trailing_spaces_ = text_ends_here ? 0 : trailing_spaces_;
+    rest_.remove_prefix(piece.size());
+    column_ += piece.size();
+    return piece;
   }
   // The runs between tabs are copied whole, on copies of the members, since
   // stores through `out` may alias them. (Copying eight bytes at a time and

@@ -314,6 +314,10 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"an expansion that crosses a piece", "\tA\tB\tC\tD\tE", tabs_of(64),
      spaces(43) + "A" + spaces(63) + "B" + spaces(63) + "C" + spaces(63) + "D\r\n" +
          spaces(44) + "E\r\n"},
+    {"trailing spaces that fill a piece, with and without a tab",
+     "\tx" + spaces(245) + "\n\tx" + spaces(246) + "\nx" + spaces(253) + "\nx" +
+         spaces(254),
+     TABS, spaces(8) + "x\r\n" + spaces(8) + "x\r\n\r\nx\r\nx\r\n\r\n"},
     {"without -p, columns count from the chunk",
      "a\tb   C:\\x.c\n" + line_of(255) + "\tc",
      {.tab_size = 8},
