@@ -389,6 +389,36 @@ std::size_t next_tab_stop(std::size_t column, std::uint8_t tab_size) noexcept {
   return SOURCE + next_multiple(at - SOURCE, tab_size);
 }
 
+void store_word(char* bytes, Word word) noexcept {
+  std::memcpy(bytes, &word, sizeof word);
+}
+
+// The runs between tabs and the spaces of a tab are short: copied as a word
+// or two where there is room for them, they cost a few stores, where a call
+// to memcpy or memset made -t take a third longer.
+
+/// Copies the first `size` bytes of `from` to `to`, which has `room` bytes;
+/// bytes beyond `size` may be written too, within `room`.
+void copy_run(char* to, std::size_t room, std::string_view from,
+              std::size_t size) noexcept {
+  if (size <= 2 * WORD_SIZE && room >= 2 * WORD_SIZE && from.size() >= 2 * WORD_SIZE) {
+    store_word(to, load_word(from.data()));
+    store_word(to + WORD_SIZE, load_word(from.data() + WORD_SIZE));
+    return;
+  }
+  std::memcpy(to, from.data(), size);
+}
+
+/// Writes `count` spaces to `to`, which has `room` bytes; spaces beyond
+/// `count` may be written too, within `room`.
+void fill_spaces(char* to, std::size_t room, std::size_t count) noexcept {
+  if (count <= WORD_SIZE && room >= WORD_SIZE) {
+    store_word(to, repeated(SPACE));
+    return;
+  }
+  std::memset(to, SPACE, count);
+}
+
 } // namespace
 
 std::string_view
@@ -426,7 +456,7 @@ LinePieces::next_expanded_piece(std::array<char, MAX_CHUNK_LENGTH>& expanded) no
   std::size_t used = 0;
   for (;;) {
     const std::size_t spaces = std::min(pending_spaces, expanded.size() - used);
-    std::memset(out + used, SPACE, spaces);
+    fill_spaces(out + used, expanded.size() - used, spaces);
     used += spaces;
     pending_spaces -= spaces;
     const std::size_t room = expanded.size() - used;
@@ -443,7 +473,7 @@ LinePieces::next_expanded_piece(std::array<char, MAX_CHUNK_LENGTH>& expanded) no
     }
     // The text up to the tab, or as much of it as fits.
     const std::size_t run = std::min({tab, rest.size(), room});
-    std::memcpy(out + used, rest.data(), run);
+    copy_run(out + used, expanded.size() - used, rest, run);
     used += run;
     column += run;
     rest.remove_prefix(run);
