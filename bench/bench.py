@@ -55,8 +55,13 @@ def compare(commands, runs, measure=0):
     """Median wall time (measure 0) or CPU time (measure 1) of each named
     command."""
     times = {name: [] for name in commands}
-    for _ in range(runs):
-        for name, (command, output) in commands.items():
+    for round_number in range(runs):
+        # Every other round in reverse order: the command that runs right
+        # after another was seen to take up to a tenth longer.
+        order = list(commands.items())
+        if round_number % 2:
+            order.reverse()
+        for name, (command, output) in order:
             # Each run starts with nothing left to write back from the last,
             # which would otherwise slow whichever command comes next.
             os.sync()
