@@ -521,7 +521,8 @@ TEST_F(EndToEndTest, HelpAndVersion) {
     EXPECT_EQ(outcome.status, 0) << arguments.front();
     EXPECT_TRUE(outcome.out.starts_with(std::string("vadrimel ") + VADRIMEL_VERSION));
     for (const char* option :
-         {"-m<MAXLENGTH>", "-p ", "-f ", "-h, --help", "man vadrimel"}) {
+         {"-m<MAXLENGTH>", "-p ", "-f ", "-h, --help",
+          ON_WINDOWS ? "vadrimel.html\n" : "More in the manual: man vadrimel\n"}) {
       EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(outcome.err, "");
