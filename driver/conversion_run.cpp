@@ -270,10 +270,11 @@ int convert_to_standard_output(const Settings& settings, ConversionRun& run,
   int status = EXIT_SUCCESS;
   bool writable = true;
   for_each_listing(settings.listings, [&](const std::string& listing) {
-    FileSource input;
+    // Once standard output takes nothing more, no listing is even opened.
     if (!writable) {
       return;
     }
+    FileSource input;
     if (!input.open(listing)) {
       status = report_fatal(streams.errors, "can't open file", listing);
       return;
