@@ -9,6 +9,11 @@
 #include <memory>
 #include <string>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
 #include "driver/conversion_run.h"
 
 namespace vadrimel {
@@ -42,6 +47,19 @@ public:
 private:
   std::size_t written_ = 0;
 };
+
+/// One run per set of options, kept from one conversion to the next as
+/// the program keeps it from one listing to the next.
+ConversionRun& run_for(const ConversionOptions& options) {
+  static std::vector<std::pair<ConversionOptions, std::unique_ptr<ConversionRun>>> runs;
+  for (auto& [kept, run] : runs) {
+    if (kept == options) {
+      return *run;
+    }
+  }
+  runs.emplace_back(options, std::make_unique<ConversionRun>(options));
+  return *runs.back().second;
+}
 
 /// Listing lines of the usual shape: columns padded to a path at column 124,
 /// every seventh line without a path, CR LF line ends.
@@ -82,7 +100,8 @@ void BM_FetchLineChunk(benchmark::State& state) {
   const std::string& text = listing();
   for (auto _ : state) {
     ViewSource source(text);
-    auto input_stream = std::make_unique<InputStream>(source);
+    auto input_stream = std::make_unique<InputStream>();
+    input_stream->start(source);
     LineChunk line_buffer;
     while (fetch_line_chunk(line_buffer, *input_stream) != CHUNK_END_OF_FILE) {
       benchmark::DoNotOptimize(line_buffer.text.data());
@@ -99,34 +118,101 @@ void BM_ConvertStream(benchmark::State& state, ConversionOptions options) {
   for (auto _ : state) {
     ViewSource source(text);
     CountingSink sink;
-    benchmark::DoNotOptimize(convert_stream(source, sink, options));
+    ConversionRun& run = run_for(options);
+    benchmark::DoNotOptimize(run.convert(source, sink));
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK_CAPTURE(BM_ConvertStream, default_m80, ConversionOptions{.max_length = 80});
 BENCHMARK_CAPTURE(BM_ConvertStream, p_m80,
                   ConversionOptions{.max_length = 80,
-                                    .path_search = PathSearch::WHOLE_LINE});
+                                    .line_scope = LineScope::WHOLE_LINE});
 BENCHMARK_CAPTURE(BM_ConvertStream, d_m80,
                   ConversionOptions{.max_length = 80,
-                                    .path_search = PathSearch::WHOLE_LINE,
+                                    .line_scope = LineScope::WHOLE_LINE,
                                     .mask_build_noise = true});
 BENCHMARK_CAPTURE(BM_ConvertStream, p_t_w_m80,
                   ConversionOptions{.max_length = 80,
-                                    .path_search = PathSearch::WHOLE_LINE,
+                                    .line_scope = LineScope::WHOLE_LINE,
                                     .tab_size = 8,
                                     .wrap = true});
 
-void BM_SplitAndCleanLine(benchmark::State& state) {
-  const std::string& text = listing();
-  const std::string row = text.substr(0, text.find('\r'));
-  for (auto _ : state) {
-    const LineParts parts = split_off_source_path(row, PathSearch::PER_CHUNK);
-    benchmark::DoNotOptimize(clean_piece(parts.text, 80, PathSearch::PER_CHUNK));
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * row.size()));
+/// The listings of the corpus beside the project, each as its bytes; none
+/// when the corpus is not there.
+const std::vector<std::string>& corpus() {
+  static const std::vector<std::string> listings = [] {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(VADRIMEL_CORPUS_DIR, error),
+         end;
+         !error && it != end; it.increment(error)) {
+      if (it->path().extension() == ".lst") {
+        std::ifstream file(it->path(), std::ios::binary);
+        found.emplace_back(std::istreambuf_iterator<char>(file),
+                           std::istreambuf_iterator<char>());
+      }
+    }
+    return found;
+  }();
+  return listings;
 }
-BENCHMARK(BM_SplitAndCleanLine);
+
+/// The real listings, ten times over, in memory: what a user's listings cost.
+/// The plain copy of the same bytes is the reference (as `dd` is for the
+/// program); bench/corpus_ratios.py prints each mode's ratio to it and to -p.
+void BM_Corpus(benchmark::State& state, ConversionOptions options) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus beside the project");
+    return;
+  }
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (const std::string& listing : corpus()) {
+        ViewSource source(listing);
+        CountingSink sink;
+        benchmark::DoNotOptimize(run_for(options).convert(source, sink));
+        bytes += listing.size();
+      }
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK_CAPTURE(BM_Corpus, default, ConversionOptions{});
+BENCHMARK_CAPTURE(BM_Corpus, p, ConversionOptions{.line_scope = LineScope::WHOLE_LINE});
+BENCHMARK_CAPTURE(BM_Corpus, d,
+                  ConversionOptions{.line_scope = LineScope::WHOLE_LINE,
+                                    .mask_build_noise = true});
+BENCHMARK_CAPTURE(BM_Corpus, p_t_w_m80,
+                  ConversionOptions{.max_length = 80,
+                                    .line_scope = LineScope::WHOLE_LINE,
+                                    .tab_size = 8,
+                                    .wrap = true});
+
+void BM_CorpusCopy(benchmark::State& state) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus beside the project");
+    return;
+  }
+  auto buffer = std::make_unique<IoBuffer>();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (const std::string& listing : corpus()) {
+        ViewSource source(listing);
+        CountingSink sink;
+        for (std::size_t got = 1; got != 0;) {
+          got = source.read(buffer->bytes.data(), buffer->bytes.size());
+          sink.write(buffer->bytes.data(), got);
+        }
+        benchmark::DoNotOptimize(sink);
+        bytes += listing.size();
+      }
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_CorpusCopy);
 
 } // namespace
 } // namespace vadrimel

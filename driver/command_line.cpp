@@ -1,7 +1,6 @@
 #include "driver/command_line.h"
 
-#include <cstdlib>
-#include <string>
+#include <array>
 #include <string_view>
 
 #include "driver/platform.h"
@@ -11,7 +10,7 @@ namespace vadrimel {
 namespace {
 
 constexpr unsigned char MAX_LENGTH_LETTER = 'm';
-constexpr unsigned char WHOLE_LINE_PATHS_LETTER = 'p';
+constexpr unsigned char WHOLE_LINES_LETTER = 'p';
 constexpr unsigned char OVERWRITE_LISTING_LETTER = 'f';
 constexpr unsigned char BATCH_LETTER = 'b';
 constexpr unsigned char MASK_BUILD_NOISE_LETTER = 'd';
@@ -22,73 +21,41 @@ constexpr unsigned char WRAP_LETTER = 'w';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
 
-constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
-                                   "Usage:\n"
-                                   "$ vadrimel [-m80] infile.lst outfile.txt\n"
-                                   "\n"
-                                   "Option:\n"
-                                   "  -m<MAXLENGTH>   set line max length\n"
-                                   "\n";
+/// For each option letter, by the low seven bits of its code, the text after
+/// the letter of the last option given with it; null when none was given.
+using OptionTable = std::array<const char*, 128>;
 
-constexpr const char* HELP_TEXT =
-    "vadrimel " VADRIMEL_VERSION ": turns an MPLINK linker listing (.LST) into plain\n"
-    "text with CR LF line ends.\n"
-    "\n"
-    "Usage:\n"
-    "$ vadrimel [options] infile.lst outfile.txt\n"
-    "$ vadrimel -b [options] listing.lst...\n"
-    "$ vadrimel -c [options] [listing.lst...]\n"
-    "\n"
-    "Options:\n"
-    "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
-    "  -p              find source paths on whole lines: paths with spaces, and\n"
-    "                  padding lines become empty\n"
-    "  -d              ready to diff two builds: -p, with the build's date, the\n"
-    "                  address and value columns and branch targets masked\n"
-    "  -t<N>           tabs become spaces, up to stops every N columns of the\n"
-    "                  source text (8 without a number)\n"
-    "  -w              wrap lines longer than MAXLENGTH instead of cutting them\n"
-    "  -l              end lines in LF alone instead of CR LF\n"
-    "  -f              overwrite an output file that is an existing listing (.lst)\n"
-    "  -b              convert every listing named into a .txt file beside it\n"
-    "  -c              write to standard output, reading standard input when no\n"
-    "                  listing is named; messages go to standard error\n"
-    "  -h, --help      show this help\n"
-    "  -V, --version   show the version\n"
-    "\n"
-    "Exit status: 0 when every listing was converted; 1 after the usage text or\n"
-    "a message that says what failed.\n"
-    "\n"
-    "More in the manual: ";
+/// The options in front of the names.
+struct Options {
+  OptionTable values{};
+  /// The last of -h, --help, -V and --version; USAGE when none was given.
+  Request asked = Request::USAGE;
+  /// How many arguments the options took.
+  std::size_t count = 0;
 
-constexpr const char* VERSION_TEXT = "vadrimel " VADRIMEL_VERSION "\n";
-
-bool is_option(const char* argument) noexcept {
-  return argument[0] == '-';
-}
-
-/// The slot of an option: the low seven bits of its letter's code. A lone "-"
-/// has the terminating zero byte as its letter and so lands in slot 0.
-std::size_t option_slot(const char* argument) noexcept {
-  return static_cast<unsigned char>(argument[1]) & 0x7FU;
-}
-
-/// The text after the option letter; empty for a lone "-", which has no
-/// letter to skip.
-const char* option_value(const char* argument) noexcept {
-  return argument[1] == '\0' ? argument + 1 : argument + 2;
-}
-
-/// Stores the options in front of the file names; returns how many arguments
-/// (after the program's name) they took.
-std::size_t read_options(std::span<const char* const> arguments,
-                         OptionTable& option_values) noexcept {
-  std::size_t taken = 0;
-  while (taken < arguments.size() && is_option(arguments[taken])) {
-    option_values[option_slot(arguments[taken])] = option_value(arguments[taken]);
-    ++taken;
+  [[nodiscard]] bool given(unsigned char letter) const noexcept {
+    return values[letter] != nullptr;
   }
-  return taken;
+};
+
+/// A lone "-" has the terminating zero byte as its letter, so it lands in
+/// slot 0 and has an empty value.
+Options read_options(std::span<const char* const> arguments) noexcept {
+  Options options;
+  for (; options.count < arguments.size() && arguments[options.count][0] == '-';
+       ++options.count) {
+    const char* const argument = arguments[options.count];
+    const auto slot =
+        static_cast<std::size_t>(static_cast<unsigned char>(argument[1]) & 0x7FU);
+    options.values[slot] = argument[1] == '\0' ? argument + 1 : argument + 2;
+    const std::string_view option = argument;
+    if (option == "-h" || option == "--help") {
+      options.asked = Request::HELP;
+    } else if (option == "-V" || option == "--version") {
+      options.asked = Request::VERSION;
+    }
+  }
+  return options;
 }
 
 /// White space as the C library's "%d" conversion skips it.
@@ -99,10 +66,6 @@ bool is_white_space(char character) noexcept {
 bool is_digit(char character) noexcept {
   return character >= '0' && character <= '9';
 }
-
-} // namespace
-
-namespace {
 
 /// Optional white space and sign, then decimal digits, the rest ignored;
 /// `without_number` when no digits follow. Unsigned arithmetic wraps modulo
@@ -127,28 +90,35 @@ std::uint8_t read_low_eight_bits(const char* text, std::uint8_t without_number) 
   return negative ? static_cast<std::uint8_t>(0U - value) : value;
 }
 
-enum class Answer { USAGE, HELP, VERSION };
+ConversionOptions conversion_options(const Options& options) noexcept {
+  ConversionOptions conversion;
+  if (options.given(MAX_LENGTH_LETTER)) {
+    conversion.max_length = read_max_length(options.values[MAX_LENGTH_LETTER]);
+  }
+  if (options.given(TAB_SIZE_LETTER)) {
+    conversion.tab_size = read_tab_size(options.values[TAB_SIZE_LETTER]);
+  }
+  conversion.mask_build_noise = options.given(MASK_BUILD_NOISE_LETTER);
+  conversion.line_scope = options.given(WHOLE_LINES_LETTER) || conversion.mask_build_noise
+                              ? LineScope::WHOLE_LINE
+                              : LineScope::CHUNK;
+  conversion.wrap = options.given(WRAP_LETTER);
+  conversion.record_end =
+      options.given(LF_LINE_ENDS_LETTER) ? RecordEnd::LF : RecordEnd::CR_LF;
+  return conversion;
+}
 
-/// What `answer_short_command_line` gives: the help for an option that is
-/// exactly -h or --help, or for a lone name that asks for it as "/?" does on
-/// Windows; the version for -V or --version; the last of them counting.
-Answer asked_answer(std::span<const char* const> arguments) noexcept {
-  Answer answer = Answer::USAGE;
-  const std::span<const char* const> after_name =
-      arguments.empty() ? arguments : arguments.subspan(1);
-  std::size_t options = 0;
-  for (; options < after_name.size() && is_option(after_name[options]); ++options) {
-    const std::string_view option = after_name[options];
-    if (option == "-h" || option == "--help") {
-      answer = Answer::HELP;
-    } else if (option == "-V" || option == "--version") {
-      answer = Answer::VERSION;
-    }
+/// How many names a mode needs at the least.
+std::size_t names_needed(Mode mode) noexcept {
+  switch (mode) {
+  case Mode::TWO_NAMES:
+    return 2;
+  case Mode::BATCH:
+    return 1;
+  case Mode::STANDARD_OUTPUT:
+    return 0;
   }
-  if (after_name.size() == options + 1 && is_help_request(after_name[options])) {
-    answer = Answer::HELP;
-  }
-  return answer;
+  return 2;
 }
 
 } // namespace
@@ -162,77 +132,32 @@ std::uint8_t read_tab_size(const char* text) noexcept {
   return size == 0 ? TAB_SIZE_WITHOUT_NUMBER : size;
 }
 
-std::optional<Settings> read_command_line(std::span<const char* const> arguments) {
-  OptionTable option_values{};
+Command read_command(std::span<const char* const> arguments) {
   const std::span<const char* const> after_name =
       arguments.empty() ? arguments : arguments.subspan(1);
-  const std::size_t options = read_options(after_name, option_values);
-  const std::span<const char* const> file_names = after_name.subspan(options);
-  const auto given = [&option_values](unsigned char letter) {
-    return option_values[letter] != nullptr;
-  };
-  if (file_names.size() == 1 && is_help_request(file_names[0])) {
-    return std::nullopt;
+  const Options options = read_options(after_name);
+  Command command;
+  command.names = after_name.subspan(options.count);
+  if (options.given(STANDARD_OUTPUT_LETTER)) {
+    command.mode = Mode::STANDARD_OUTPUT;
+  } else if (options.given(BATCH_LETTER)) {
+    command.mode = Mode::BATCH;
   }
-  Settings settings;
-  settings.to_standard_output = given(STANDARD_OUTPUT_LETTER);
-  settings.batch = given(BATCH_LETTER) && !settings.to_standard_output;
-  if (settings.to_standard_output) {
-    if (file_names.empty() && asked_answer(arguments) != Answer::USAGE) {
-      return std::nullopt;
-    }
-    settings.listings = file_names;
-  } else if (settings.batch) {
-    if (file_names.empty()) {
-      return std::nullopt;
-    }
-    settings.listings = file_names;
+  command.options = conversion_options(options);
+  command.overwrite_listing = options.given(OVERWRITE_LISTING_LETTER);
+  // Help and the version answer a command line that names too few files to
+  // convert two names: under -c, one that names none.
+  const std::size_t names_for_answer = command.mode == Mode::STANDARD_OUTPUT ? 1 : 2;
+  if (command.names.size() == 1 && is_help_request(command.names[0])) {
+    command.request = Request::HELP;
+  } else if (options.asked != Request::USAGE && command.names.size() < names_for_answer) {
+    command.request = options.asked;
+  } else if (command.names.size() < names_needed(command.mode)) {
+    command.request = Request::USAGE;
   } else {
-    if (file_names.size() < 2) {
-      return std::nullopt;
-    }
-    settings.input_path = file_names[0];
-    settings.output_path = file_names[1];
+    command.request = Request::CONVERSION;
   }
-  if (given(MAX_LENGTH_LETTER)) {
-    settings.max_length = read_max_length(option_values[MAX_LENGTH_LETTER]);
-  }
-  if (given(TAB_SIZE_LETTER)) {
-    settings.tab_size = read_tab_size(option_values[TAB_SIZE_LETTER]);
-  }
-  settings.mask_build_noise = given(MASK_BUILD_NOISE_LETTER);
-  settings.whole_line_paths = given(WHOLE_LINE_PATHS_LETTER) || settings.mask_build_noise;
-  settings.overwrite_listing = given(OVERWRITE_LISTING_LETTER);
-  settings.lf_line_ends = given(LF_LINE_ENDS_LETTER);
-  settings.wrap = given(WRAP_LETTER);
-  return settings;
-}
-
-int show_usage(std::FILE* messages) noexcept {
-  static_cast<void>(std::fputs(USAGE_TEXT, messages));
-  return EXIT_FAILURE;
-}
-
-int answer_short_command_line(std::span<const char* const> arguments,
-                              std::FILE* messages) {
-  const Answer answer = asked_answer(arguments);
-  if (answer == Answer::USAGE) {
-    return show_usage(messages);
-  }
-  const std::string text = answer == Answer::VERSION
-                               ? std::string(VERSION_TEXT)
-                               : HELP_TEXT + manual_reference() + "\n";
-  // The help and the version are the command's output: a failure to deliver
-  // them is the command's failure.
-  const bool written = std::fputs(text.c_str(), messages) >= 0;
-  return written && std::fflush(messages) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
-}
-
-void keep_messages_on_screen(Console& console) {
-  if (console.input_is_console() && console.printed_since_start()) {
-    console.say("Press any key to close this window.\n");
-    console.wait_for_key();
-  }
+  return command;
 }
 
 } // namespace vadrimel

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/command_line.h"
-#include "driver/conversion_run.h"
+#include "driver/messages.h"
 #include "driver/platform.h"
+#include "driver/program.h"
 
 namespace {
 
@@ -18,7 +18,8 @@ int run(std::span<const char* const> arguments) {
       vadrimel::console_window_of_its_own();
   int status = 0;
   try {
-    status = vadrimel::run_vadrimel(arguments, {stdin, stdout, stderr});
+    status = vadrimel::run_vadrimel(arguments, {stdin, stdout, stderr},
+                                    vadrimel::allocate_run);
   } catch (const std::bad_alloc&) {
     // Only reading the command line can get here, before any stream but
     // standard output has a use.

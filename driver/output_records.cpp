@@ -30,6 +30,20 @@ void OutputStream::write_indented_record(std::size_t indent,
   append_record_end();
 }
 
+void OutputStream::add_to_record(std::string_view part) noexcept {
+  while (!part.empty()) {
+    make_room(1);
+    const std::string_view fits = part.substr(0, buffer_.bytes.size() - used_);
+    append_text(fits);
+    part.remove_prefix(fits.size());
+  }
+}
+
+void OutputStream::end_record() noexcept {
+  make_room(record_end_.size());
+  append_record_end();
+}
+
 void OutputStream::write_source_path_record(std::string_view path) noexcept {
   make_room(SOURCE_PATH_PREFIX.size() + path.size() + record_end_.size());
   append(SOURCE_PATH_PREFIX);

@@ -115,28 +115,6 @@ int fetch_line_chunk(LineChunk& line_buffer, InputStream& input_stream) {
   return result;
 }
 
-LineText HeldLine::chunk(std::size_t index) noexcept {
-  const std::size_t start = index == 0 ? 0 : chunk_ends_[index - 1];
-  return {buffer_.data() + start, chunk_ends_[index] - start};
-}
-
-bool HeldLine::append(std::string_view chunk) noexcept {
-  if (chunks_++ >= MAX_HELD_CHUNKS) {
-    return false;
-  }
-  if (!chunk.empty()) {
-    std::memcpy(buffer_.data() + length_, chunk.data(), chunk.size());
-  }
-  length_ += chunk.size();
-  chunk_ends_[chunks_ - 1] = static_cast<std::uint16_t>(length_);
-  return true;
-}
-
-void HeldLine::clear() noexcept {
-  length_ = 0;
-  chunks_ = 0;
-}
-
 int InputStream::gather_chunk(LineChunk& line_buffer) noexcept {
   std::size_t length = 0;
   do {

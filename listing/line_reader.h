@@ -3,11 +3,11 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "listing/byte_stream.h"
+#include "listing/held_line.h"
+#include "listing/line_text.h"
 
 namespace vadrimel {
 
@@ -18,18 +18,6 @@ inline constexpr int CHUNK_SPLIT = 1;
 /// The input ended (or could not be read further); the chunk holds what came
 /// after the last line feed, possibly nothing.
 inline constexpr int CHUNK_END_OF_FILE = -1;
-
-/// The most characters one chunk holds.
-inline constexpr std::size_t MAX_CHUNK_LENGTH = 255;
-
-/// The text of a line or a chunk, in a buffer of the conversion's own: the
-/// steps that rewrite a line may change it in place.
-using LineText = std::span<char>;
-
-/// The bytes of a line's text, to look at.
-inline std::string_view view_of(LineText text) noexcept {
-  return {text.data(), text.size()};
-}
 
 /// One chunk of a listing line, without its line end. Up to MAX_CHUNK_LENGTH
 /// bytes are taken from the input for it (zero bytes count), every CR
@@ -42,48 +30,12 @@ struct LineChunk {
   std::array<char, MAX_CHUNK_LENGTH> storage{};
 };
 
-/// The most chunks one line may come in and still be held whole.
-inline constexpr std::size_t MAX_HELD_CHUNKS = 256;
-/// The longest line held whole: a line whose last chunk is full goes on into
-/// one chunk more.
-inline constexpr std::size_t MAX_HELD_LINE_LENGTH =
-    MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH - 1;
-
-/// The chunks of one listing line, gathered in a fixed buffer so that the line
-/// can be looked at as a whole. Counts every chunk of the line, but keeps only
-/// the first MAX_HELD_CHUNKS.
-class HeldLine {
-public:
-  [[nodiscard]] bool empty() const noexcept { return chunks_ == 0; }
-  /// How many chunks of the line have been appended, kept or not.
-  [[nodiscard]] std::size_t chunk_count() const noexcept { return chunks_; }
-  /// The kept chunks' texts, joined.
-  [[nodiscard]] LineText text() noexcept { return {buffer_.data(), length_}; }
-  /// Kept chunk number `index`.
-  [[nodiscard]] LineText chunk(std::size_t index) noexcept;
-
-  /// Appends the line's next chunk; false, and the chunk not kept, once the
-  /// line has more chunks than the buffer holds.
-  bool append(std::string_view chunk) noexcept;
-  void clear() noexcept;
-
-private:
-  // Left uninitialised: only bytes and ends already appended are ever read.
-  std::array<char, MAX_HELD_CHUNKS * MAX_CHUNK_LENGTH> buffer_;
-  std::array<std::uint16_t, MAX_HELD_CHUNKS> chunk_ends_;
-  std::size_t length_ = 0;
-  std::size_t chunks_ = 0;
-};
-
 /// The listing input: a fixed buffer over a byte source. Chunks are cut out of
 /// the buffer directly, so the source is read in large blocks, never a byte at
 /// a time.
 class InputStream {
 public:
   static constexpr std::size_t BUFFER_SIZE = IO_BUFFER_SIZE;
-
-  InputStream() = default;
-  explicit InputStream(ByteSource& source) noexcept : source_(&source) {}
 
   /// Starts reading `source` from its beginning, as a fresh stream would.
   void start(ByteSource& source) noexcept;

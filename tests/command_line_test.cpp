@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "driver/program.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -18,9 +19,22 @@ constexpr bool ON_WINDOWS = true;
 constexpr bool ON_WINDOWS = false;
 #endif
 
-std::optional<Settings> read(std::vector<const char*> arguments) {
+/// The command read from `arguments`, which it points into: they are kept
+/// alive with it.
+struct ReadCommand {
+  std::vector<const char*> arguments;
+  Command command;
+};
+
+ReadCommand read(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "vadrimel");
-  return read_command_line(arguments);
+  ReadCommand result{arguments, {}};
+  result.command = read_command(result.arguments);
+  return result;
+}
+
+std::vector<std::string> names_of(const Command& command) {
+  return {command.names.begin(), command.names.end()};
 }
 
 struct CommandLineCase {
@@ -66,14 +80,18 @@ const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
 
 TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
   for (const CommandLineCase& test : COMMAND_LINE_CASES) {
-    const std::optional<Settings> settings = read(test.arguments);
+    const ReadCommand read_back = read(test.arguments);
+    const Command& command = read_back.command;
     const std::string where = test.arguments.front();
-    ASSERT_TRUE(settings.has_value()) << where;
-    EXPECT_EQ(settings->max_length, test.max_length) << where;
-    EXPECT_EQ(settings->input_path, test.input_path) << where;
-    EXPECT_EQ(settings->output_path, test.output_path) << where;
-    EXPECT_EQ(settings->whole_line_paths, test.whole_line_paths) << where;
-    EXPECT_EQ(settings->overwrite_listing, test.overwrite_listing) << where;
+    ASSERT_EQ(command.request, Request::CONVERSION) << where;
+    EXPECT_EQ(command.mode, Mode::TWO_NAMES) << where;
+    EXPECT_EQ(command.options.max_length, test.max_length) << where;
+    ASSERT_GE(command.names.size(), 2U) << where;
+    EXPECT_EQ(command.names[0], test.input_path) << where;
+    EXPECT_EQ(command.names[1], test.output_path) << where;
+    EXPECT_EQ(command.options.line_scope == LineScope::WHOLE_LINE, test.whole_line_paths)
+        << where;
+    EXPECT_EQ(command.overwrite_listing, test.overwrite_listing) << where;
   }
 }
 
@@ -83,9 +101,9 @@ TEST(ReadCommandLineTest, TooFewFileNamesAskForUsage) {
       {"-m80"}, {"-b"},     {"-b", "-p"},       {"-B", "a.lst"},
   };
   for (const auto& arguments : short_lines) {
-    EXPECT_FALSE(read(arguments).has_value()) << arguments.size();
+    EXPECT_EQ(read(arguments).command.request, Request::USAGE) << arguments.size();
   }
-  EXPECT_FALSE(read_command_line({}).has_value());
+  EXPECT_EQ(read_command({}).request, Request::USAGE);
 }
 
 TEST(ReadCommandLineTest, WithBEveryNameIsAListing) {
@@ -97,18 +115,12 @@ TEST(ReadCommandLineTest, WithBEveryNameIsAListing) {
           {{"-\xE2", "a.lst", "a.lst"}, {"a.lst", "a.lst"}}, // 0xE2 & 0x7F is 'b'
       };
   for (const auto& [arguments, listings] : cases) {
-    // The listings are a view of the arguments, which must outlive it.
-    std::vector<const char*> command_line = {"vadrimel"};
-    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
-    const std::optional<Settings> settings = read_command_line(command_line);
-    ASSERT_TRUE(settings.has_value()) << arguments.front();
-    EXPECT_TRUE(settings->batch);
-    EXPECT_EQ(
-        std::vector<std::string>(settings->listings.begin(), settings->listings.end()),
-        listings);
-    EXPECT_EQ(settings->input_path, "");
+    const ReadCommand read_back = read(arguments);
+    EXPECT_EQ(read_back.command.request, Request::CONVERSION) << arguments.front();
+    EXPECT_EQ(read_back.command.mode, Mode::BATCH) << arguments.front();
+    EXPECT_EQ(names_of(read_back.command), listings);
   }
-  EXPECT_FALSE(read({"a.lst", "b.lst"})->batch);
+  EXPECT_EQ(read({"a.lst", "b.lst"}).command.mode, Mode::TWO_NAMES);
 }
 
 TEST(ReadCommandLineTest, OptionsForDiffingAndPrinting) {
@@ -129,13 +141,13 @@ TEST(ReadCommandLineTest, OptionsForDiffingAndPrinting) {
       {{"a.lst", "-d", "-t"}, false, false, false, false, 0},
   };
   for (const Case& test : cases) {
-    std::vector<const char*> command_line = {"vadrimel"};
-    command_line.insert(command_line.end(), test.arguments.begin(), test.arguments.end());
-    const std::optional<Settings> settings = read_command_line(command_line);
-    ASSERT_TRUE(settings.has_value()) << test.arguments.front();
-    EXPECT_EQ(std::make_tuple(settings->mask_build_noise, settings->whole_line_paths,
-                              settings->lf_line_ends, settings->wrap,
-                              int{settings->tab_size}),
+    const ReadCommand read_back = read(test.arguments);
+    const ConversionOptions& options = read_back.command.options;
+    ASSERT_EQ(read_back.command.request, Request::CONVERSION) << test.arguments.front();
+    EXPECT_EQ(std::make_tuple(options.mask_build_noise,
+                              options.line_scope == LineScope::WHOLE_LINE,
+                              options.record_end == RecordEnd::LF, options.wrap,
+                              int{options.tab_size}),
               std::make_tuple(test.mask_build_noise, test.whole_line_paths,
                               test.lf_line_ends, test.wrap, test.tab_size))
         << test.arguments.front();
@@ -155,14 +167,13 @@ TEST(ReadCommandLineTest, WithCNamesAreListingsAndNoneIsStandardInput) {
           {{"-c", "-h", "a.lst"}, 1},
       };
   for (const auto& [arguments, listings] : cases) {
-    std::vector<const char*> command_line = {"vadrimel"};
-    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
-    const std::optional<Settings> settings = read_command_line(command_line);
-    ASSERT_EQ(settings.has_value(), listings.has_value()) << arguments.size();
-    if (settings) {
-      EXPECT_TRUE(settings->to_standard_output);
-      EXPECT_FALSE(settings->batch);
-      EXPECT_EQ(settings->listings.size(), *listings);
+    const ReadCommand read_back = read(arguments);
+    const Command& command = read_back.command;
+    ASSERT_EQ(command.request == Request::CONVERSION, listings.has_value())
+        << arguments.size();
+    if (listings) {
+      EXPECT_EQ(command.mode, Mode::STANDARD_OUTPUT);
+      EXPECT_EQ(command.names.size(), *listings);
     }
   }
 }
@@ -170,10 +181,8 @@ TEST(ReadCommandLineTest, WithCNamesAreListingsAndNoneIsStandardInput) {
 TEST(ReadCommandLineTest, LongFileNamesAreKeptWhole) {
   const std::string input(100000, 'i');
   const std::string output(300, 'o');
-  const std::optional<Settings> settings = read({input.c_str(), output.c_str()});
-  ASSERT_TRUE(settings.has_value());
-  EXPECT_EQ(settings->input_path, input);
-  EXPECT_EQ(settings->output_path, output);
+  const ReadCommand read_back = read({input.c_str(), output.c_str()});
+  EXPECT_EQ(names_of(read_back.command), std::vector<std::string>({input, output}));
 }
 
 TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
@@ -243,7 +252,7 @@ TEST(KeepMessagesOnScreenTest, WaitsOnlyForWhatCanBeReadAndAKeyPressed) {
   }
 }
 
-TEST(AnswerShortCommandLineTest, HelpVersionOrUsage) {
+TEST(AnswerTest, HelpVersionOrUsage) {
   // The arguments after the program's name, then what the answer starts with.
   const std::string help = "vadrimel " VADRIMEL_VERSION ":";
   const std::string usage = " ===== MPLINK";
@@ -256,27 +265,31 @@ TEST(AnswerShortCommandLineTest, HelpVersionOrUsage) {
       {{"/?"}, windows_help},
       {{"-p", "/?"}, windows_help},
       {{"-V", "/?"}, ON_WINDOWS ? help : "vadrimel " VADRIMEL_VERSION "\n"},
-      {{"/?", "a.lst"}, usage},
       {{"-hx"}, usage},
+      // Help in every form when fewer than two names follow (-c: none).
+      {{"-b", "-h", "x.lst"}, help},
+      {{"-c", "-V"}, "vadrimel " VADRIMEL_VERSION "\n"},
+      {{"-b", "-c", "-h"}, help},
   };
   for (const auto& [arguments, start] : cases) {
-    std::vector<const char*> command_line = {"vadrimel"};
-    command_line.insert(command_line.end(), arguments.begin(), arguments.end());
+    const ReadCommand read_back = read(arguments);
+    ASSERT_NE(read_back.command.request, Request::CONVERSION) << arguments.front();
     const testing::CapturedMessages messages;
-    const int status = answer_short_command_line(command_line, messages.file());
+    const int status = answer(read_back.command.request, messages.file());
     EXPECT_TRUE(messages.text().starts_with(start)) << arguments.front();
     EXPECT_EQ(status, start == usage ? 1 : 0) << arguments.front();
   }
   // With -b or -c, a lone "/?" is help on Windows, not a listing's name.
   for (const char* mode : {"-b", "-c"}) {
-    std::vector<const char*> command_line = {"vadrimel", mode, "/?"};
-    EXPECT_EQ(read_command_line(command_line).has_value(), !ON_WINDOWS) << mode;
+    EXPECT_EQ(read({mode, "/?"}).command.request == Request::CONVERSION, !ON_WINDOWS)
+        << mode;
   }
+  EXPECT_EQ(read({"-b", "-h", "x.lst", "y.lst"}).command.request, Request::CONVERSION);
 }
 
 TEST(ShowUsageTest, ExactTextAndFailureStatus) {
   const testing::CapturedMessages messages;
-  EXPECT_EQ(show_usage(messages.file()), 1);
+  EXPECT_EQ(answer(Request::USAGE, messages.file()), 1);
   const std::string shown = messages.text();
   EXPECT_EQ(shown, " ===== MPLINK .LST format converter =====\nUsage:\n"
                    "$ vadrimel [-m80] infile.lst outfile.txt\n\nOption:\n"

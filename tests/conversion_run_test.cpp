@@ -7,11 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "conversion_support.h"
+#include "driver/messages.h"
+#include "driver/program.h"
 #include "test_support.h"
 
 namespace vadrimel {
 namespace {
 
+using testing::convert_stream;
 using testing::MemorySink;
 using testing::MemorySource;
 using testing::printable;
@@ -232,7 +236,7 @@ TEST(ConvertStreamTest, WholeLinePaths) {
       MemorySource source(test.input, read_size);
       MemorySink sink;
       const ConversionResult result =
-          convert_stream(source, sink, test.max_length, PathSearch::WHOLE_LINE);
+          convert_stream(source, sink, test.max_length, LineScope::WHOLE_LINE);
       EXPECT_EQ(testing::difference(sink.written(), test.expected), "")
           << test.name << ", reads of " << read_size;
       EXPECT_FALSE(result.read_failed || result.write_failed) << test.name;
@@ -247,15 +251,15 @@ struct OptionsCase {
   std::string expected;
 };
 
-constexpr ConversionOptions DIFF = {.path_search = PathSearch::WHOLE_LINE,
+constexpr ConversionOptions DIFF = {.line_scope = LineScope::WHOLE_LINE,
                                     .mask_build_noise = true};
-constexpr ConversionOptions TABS = {.path_search = PathSearch::WHOLE_LINE, .tab_size = 8};
+constexpr ConversionOptions TABS = {.line_scope = LineScope::WHOLE_LINE, .tab_size = 8};
 ConversionOptions tabs_of(std::uint8_t size) {
-  return {.path_search = PathSearch::WHOLE_LINE, .tab_size = size};
+  return {.line_scope = LineScope::WHOLE_LINE, .tab_size = size};
 }
 ConversionOptions wrapped_at(std::uint8_t max_length, std::uint8_t tab_size = 0) {
   return {.max_length = max_length,
-          .path_search = PathSearch::WHOLE_LINE,
+          .line_scope = LineScope::WHOLE_LINE,
           .tab_size = tab_size,
           .wrap = true};
 }
@@ -311,13 +315,16 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config CPB = ON" + spaces(9) +
          "// boot\r\n" + spaces(43) + "#pragma config LVP = OFF" + spaces(8) +
          "// low\r\n"},
-    {"an expansion that crosses a piece", "\tA\tB\tC\tD\tE", tabs_of(64),
-     spaces(43) + "A" + spaces(63) + "B" + spaces(63) + "C" + spaces(63) + "D\r\n" +
-         spaces(44) + "E\r\n"},
-    {"trailing spaces that fill a piece, with and without a tab",
-     "\tx" + spaces(245) + "\n\tx" + spaces(246) + "\nx" + spaces(253) + "\nx" +
+    {"-t64: a line is not cut into pieces", "\tA\tB\tC\tD\tE", tabs_of(64),
+     spaces(43) + "A" + spaces(63) + "B" + spaces(63) + "C" + spaces(63) + "D" +
+         spaces(63) + "E\r\n"},
+    {"-t: a line that expands past 255, and to exactly 255",
+     std::string(40, '\t') + "x\n" + std::string(32, '\t') + "abcd", TABS,
+     spaces(43 + 8 * 34) + "x\r\n" + spaces(43 + 8 * 26) + "abcd\r\n"},
+    {"-t: trailing spaces and tabs go, however long the line",
+     "\tx" + spaces(245) + "\n\tx\t" + spaces(246) + "\nx" + spaces(253) + "\nx" +
          spaces(254),
-     TABS, spaces(8) + "x\r\n" + spaces(8) + "x\r\n\r\nx\r\nx\r\n\r\n"},
+     TABS, spaces(8) + "x\r\n" + spaces(8) + "x\r\nx\r\nx\r\n"},
     {"without -p, columns count from the chunk",
      "a\tb   C:\\x.c\n" + line_of(255) + "\tc",
      {.tab_size = 8},
@@ -329,8 +336,27 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      line_of(60) + "\r\n" + spaces(43) + "yyyyy\r\n"},
     {"-w below 51: continuations not indented", line_of(100), wrapped_at(40),
      line_of(40) + "\r\n" + line_of(40) + "\r\n" + line_of(20) + "\r\n"},
-    {"-w every piece of a long line", line_of(300), wrapped_at(200),
-     line_of(200) + "\r\n" + spaces(43) + line_of(55) + "\r\n" + line_of(45) + "\r\n"},
+    {"-w: a long line is one text", line_of(300), wrapped_at(200),
+     line_of(200) + "\r\n" + spaces(43) + line_of(100) + "\r\n"},
+    {"-w breaks before the last word that starts within the room",
+     spaces(43) + "aaaa bbbb cccc dddd eeee", wrapped_at(60),
+     spaces(43) + "aaaa bbbb cccc\r\n" + spaces(43) + "dddd eeee\r\n"},
+    {"-w breaks at a space just past the room", spaces(43) + "aaaa bbbb cccc dd eeee",
+     wrapped_at(60), spaces(43) + "aaaa bbbb cccc dd\r\n" + spaces(43) + "eeee\r\n"},
+    {"-w breaks a word longer than the room", line_of(100), wrapped_at(60),
+     line_of(60) + "\r\n" + spaces(43) + line_of(17) + "\r\n" + spaces(43) + line_of(17) +
+         "\r\n" + spaces(43) + line_of(6) + "\r\n"},
+    {"-w never breaks the first record before the source's first word",
+     spaces(10) + "a " + line_of(80), wrapped_at(60),
+     spaces(10) + "a " + line_of(48) + "\r\n" + spaces(43) + line_of(17) + "\r\n" +
+         spaces(43) + line_of(15) + "\r\n"},
+    {"-w at 51 indents, at 50 not", line_of(60) + "\n" + line_of(60), wrapped_at(51),
+     line_of(51) + "\r\n" + spaces(43) + line_of(8) + "\r\n" + spaces(43) + "r\r\n" +
+         line_of(51) + "\r\n" + spaces(43) + line_of(8) + "\r\n" + spaces(43) + "r\r\n"},
+    {"-w at 50", line_of(60), wrapped_at(50),
+     line_of(50) + "\r\n" + line_of(10) + "\r\n"},
+    {"-w: a continuation loses its leading spaces", line_of(60) + spaces(100) + "z",
+     wrapped_at(60), line_of(60) + "\r\n" + spaces(43) + "z\r\n"},
     {"-w with -m 31 or none changes nothing", line_of(100), wrapped_at(31),
      line_of(100) + "\r\n"},
     {"-w keeps a piece of spaces only as the cut does",
@@ -340,8 +366,8 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"-t -w -m80 fits 80 columns and loses nothing",
      spaces(43) + "#pragma config LVP = OFF \t// Low Voltage ICSP: aus   C:\\b.c",
      wrapped_at(80, 8),
-     "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config LVP = OFF        // Lo\r\n" +
-         spaces(43) + "w Voltage ICSP: aus\r\n"},
+     "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config LVP = OFF        //\r\n" +
+         spaces(43) + "Low Voltage ICSP: aus\r\n"},
 };
 
 TEST(ConvertStreamTest, OptionsThatShapeTheOutput) {
@@ -386,13 +412,12 @@ std::string large_listing() {
   return listing;
 }
 
-/// What `convert_and_report` printed, and its status.
+/// What a conversion's report printed, and its status.
 std::pair<std::string, int> report(ByteSource& source, ByteSink& sink) {
   const testing::CapturedMessages messages;
-  const Settings settings{80, "in.lst", "out.txt"};
+  ConversionRun run({.max_length = 80});
   const int status =
-      convert_and_report(*allocate_run(settings), source, sink, settings.input_path,
-                         settings.output_path, messages.file());
+      report_outcome(run.convert(source, sink), "in.lst", "out.txt", messages.file());
   return {messages.text(), status};
 }
 
@@ -404,7 +429,7 @@ struct Fault {
   const char* message;
 };
 
-TEST(ConvertAndReportTest, EveryFaultGivesOneMessageAndFailure) {
+TEST(ReportOutcomeTest, EveryFaultGivesOneMessageAndFailure) {
   const std::string listing = large_listing();
   MemorySource clean_source(listing, 64U * 1024U);
   MemorySink clean_sink;
@@ -463,7 +488,7 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
   const testing::CapturedMessages messages;
   const std::vector<const char*> arguments = {"vadrimel", "-p", input.c_str(),
                                               output.c_str()};
-  const RunAllocator no_memory = [](const Settings&) {
+  const RunAllocator no_memory = [](const ConversionOptions&) {
     return std::unique_ptr<ConversionRun>();
   };
   EXPECT_EQ(run_vadrimel(arguments, {stdin, messages.file(), messages.file()}, no_memory),
@@ -477,7 +502,9 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
 TEST(RunVadrimelTest, ShortCommandLineShowsUsage) {
   const testing::CapturedMessages messages;
   const std::vector<const char*> arguments = {"vadrimel", "-m80", "in.lst"};
-  EXPECT_EQ(run_vadrimel(arguments, {stdin, messages.file(), messages.file()}), 1);
+  EXPECT_EQ(
+      run_vadrimel(arguments, {stdin, messages.file(), messages.file()}, allocate_run),
+      1);
   EXPECT_TRUE(messages.text().starts_with(" ===== MPLINK"));
 }
 

@@ -11,13 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "driver/conversion_run.h"
+#include "conversion_support.h"
+#include "driver/modes.h"
 #include "test_support.h"
 
 namespace vadrimel {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::convert_stream;
 using testing::MemorySink;
 using testing::MemorySource;
 using testing::printable;
@@ -188,8 +190,9 @@ TEST_F(CorpusTest, RealListingsConvertFaithfully) {
     SCOPED_TRACE(listing.filename().string());
     const std::string bytes = testing::read_file(listing.string());
     // The uncut run goes through the real files, as the program does.
-    const Settings settings{0, listing.string(), scratch.string()};
-    ASSERT_EQ(convert_listing(settings, *allocate_run(settings), stdout), 0);
+    ASSERT_EQ(convert_listing(listing.string(), scratch.string(), {}, *allocate_run({}),
+                              stdout),
+              0);
     const std::vector<std::string> uncut =
         split_records(testing::read_file(scratch.string()));
     for (const std::string& record : uncut) {
@@ -210,9 +213,10 @@ TEST_F(CorpusTest, WholeLinePathsOnRealListings) {
     SCOPED_TRACE(listing.filename().string());
     const std::string bytes = testing::read_file(listing.string());
     ASSERT_EQ(bytes.find('\0'), std::string::npos);
-    Settings settings{0, listing.string(), scratch.string()};
-    settings.whole_line_paths = true;
-    ASSERT_EQ(convert_listing(settings, *allocate_run(settings), stdout), 0);
+    ASSERT_EQ(convert_listing(listing.string(), scratch.string(), {},
+                              *allocate_run({.line_scope = LineScope::WHOLE_LINE}),
+                              stdout),
+              0);
     const std::string output = testing::read_file(scratch.string());
     ASSERT_EQ(testing::difference(output, reference_whole_line_output(bytes)), "");
     const std::vector<std::string> uncut = split_records(output);
@@ -222,7 +226,7 @@ TEST_F(CorpusTest, WholeLinePathsOnRealListings) {
     }
     MemorySource source(bytes, 4096);
     MemorySink sink;
-    convert_stream(source, sink, 80, PathSearch::WHOLE_LINE);
+    convert_stream(source, sink, 80, LineScope::WHOLE_LINE);
     check_cut_records(uncut, split_records(sink.written()), 80);
   }
 }
@@ -246,7 +250,7 @@ TEST_F(CorpusTest, TabsAndWrapOnRealListings) {
       convert_stream(source, sink, options);
       return sink.written();
     };
-    ConversionOptions options = {.path_search = PathSearch::WHOLE_LINE};
+    ConversionOptions options = {.line_scope = LineScope::WHOLE_LINE};
     const std::string plain = convert(options);
     options.max_length = 80;
     options.tab_size = 8;

@@ -32,9 +32,8 @@ TEST(StripTrailingSpacesTest, SpacesOnlyTextKeptOrEmptiedByMode) {
       {"abcdefg!" + std::string(9, ' '), "abcdefg!", "abcdefg!"},
   };
   for (const auto& [text, per_chunk, whole_line] : cases) {
-    EXPECT_EQ(strip_trailing_spaces(text, PathSearch::PER_CHUNK), per_chunk)
-        << printable(text);
-    EXPECT_EQ(strip_trailing_spaces(text, PathSearch::WHOLE_LINE), whole_line)
+    EXPECT_EQ(strip_trailing_spaces(text, BlankText::KEPT), per_chunk) << printable(text);
+    EXPECT_EQ(strip_trailing_spaces(text, BlankText::EMPTIED), whole_line)
         << printable(text);
   }
 }
@@ -55,9 +54,8 @@ TEST(StripTrailingSpacesTest, OneSpaceAnywhereInTwoWords) {
         text[at + 2] = ':';
       }
       const std::string kept = at + 1 == text.size() ? text.substr(0, at) : text;
-      EXPECT_EQ(strip_trailing_spaces(text, PathSearch::PER_CHUNK), kept)
-          << printable(text);
-      const LineParts parts = split_off_source_path(text, PathSearch::PER_CHUNK);
+      EXPECT_EQ(strip_trailing_spaces(text, BlankText::KEPT), kept) << printable(text);
+      const LineParts parts = split_off_source_path(text, PathRules::LAST_SPACE, "");
       EXPECT_EQ(parts.text, path_fits ? text.substr(0, at) : text) << printable(text);
       EXPECT_EQ(parts.path, path_fits ? text.substr(at + 1) : "") << printable(text);
     }
@@ -91,7 +89,7 @@ TEST(SplitOffSourcePathTest, PathsOnWholeLines) {
       {"C", "C", ""},
   };
   for (const auto& [line, text, path] : cases) {
-    const LineParts parts = split_off_source_path(line, PathSearch::WHOLE_LINE);
+    const LineParts parts = split_off_source_path(line, PathRules::WHOLE_LINE, "");
     EXPECT_EQ(printable(parts.text), printable(text)) << printable(line);
     EXPECT_EQ(printable(parts.path), printable(path)) << printable(line);
   }
@@ -111,13 +109,13 @@ TEST(SplitOffSourcePathTest, PerChunkOnlyAfterTheLastSpace) {
       {"C:\\x", "C:\\x", ""},
   };
   for (const auto& [line, text, path] : cases) {
-    const LineParts parts = split_off_source_path(line, PathSearch::PER_CHUNK);
+    const LineParts parts = split_off_source_path(line, PathRules::LAST_SPACE, "");
     EXPECT_EQ(printable(parts.text), printable(text)) << printable(line);
     EXPECT_EQ(printable(parts.path), printable(path)) << printable(line);
   }
 }
 
-TEST(CleanPieceTest, EveryTrailingSpaceGoesOnWholeLines) {
+TEST(CutAndStripTest, EveryTrailingSpaceGoesOnWholeLines) {
   const std::vector<std::tuple<std::string, std::uint8_t, std::string>> cases = {
       {"    ", 0, ""},
       {"", 80, ""},
@@ -129,7 +127,7 @@ TEST(CleanPieceTest, EveryTrailingSpaceGoesOnWholeLines) {
       {std::string(70, 'a') + std::string(20, ' ') + "b", 80, std::string(70, 'a')},
   };
   for (const auto& [piece, max_length, expected] : cases) {
-    EXPECT_EQ(clean_piece(piece, max_length, PathSearch::WHOLE_LINE), expected)
+    EXPECT_EQ(cut_and_strip(piece, max_length, BlankText::EMPTIED), expected)
         << printable(piece) << ", max_length " << int{max_length};
   }
 }
@@ -172,9 +170,9 @@ TEST(MaskBuildNoiseTest, DatesAddressesAndBranchTargets) {
     cases.emplace_back("008df0   e103     " + instruction + "0x8df8  bnz 3",
                        columns + "     " + instruction + "0x????  bnz 3");
   }
-  // Only the first piece is looked at: a target beyond it stays.
-  const std::string wide = "008df0   e103     BRA" + std::string(240, ' ') + "0x8df8";
-  cases.emplace_back(wide, columns + wide.substr(13));
+  // A target anywhere in the line is masked.
+  const std::string wide = "008df0   e103     BRA" + std::string(240, ' ') + "0x8dF8";
+  cases.emplace_back(wide, columns + wide.substr(13, wide.size() - 13 - 4) + "????");
   const std::string long_line =
       "008df0   e103     BRA       0x8df8" + std::string(300, 'z');
   cases.emplace_back(long_line,

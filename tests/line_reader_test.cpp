@@ -36,7 +36,8 @@ std::vector<Chunk> all_chunks(InputStream& input_stream) {
 }
 
 std::vector<Chunk> all_chunks(MemorySource& source) {
-  InputStream input_stream(source);
+  InputStream input_stream;
+  input_stream.start(source);
   return all_chunks(input_stream);
 }
 
@@ -156,7 +157,8 @@ TEST(ReaderTest, LongInputCrossesManyBufferRefills) {
 
 TEST(ReaderTest, ReadErrorEndsTheInputAndIsReported) {
   MemorySource source("one\ntwo\nthr", 4, 3);
-  InputStream input_stream(source);
+  InputStream input_stream;
+  input_stream.start(source);
   EXPECT_EQ(all_chunks(input_stream), (std::vector<Chunk>{{"one", CHUNK_LINE_END},
                                                           {"two", CHUNK_LINE_END},
                                                           {"", CHUNK_END_OF_FILE}}));
@@ -165,7 +167,8 @@ TEST(ReaderTest, ReadErrorEndsTheInputAndIsReported) {
 
 TEST(ReaderTest, EndOfInputIsNotAReadError) {
   MemorySource source("one\n");
-  InputStream input_stream(source);
+  InputStream input_stream;
+  input_stream.start(source);
   LineChunk line_buffer;
   while (fetch_line_chunk(line_buffer, input_stream) != CHUNK_END_OF_FILE) {
   }
@@ -174,7 +177,8 @@ TEST(ReaderTest, EndOfInputIsNotAReadError) {
 
 TEST(ReaderTest, FailedSourceIsReported) {
   MemorySource source("one\n", 1U << 20U, 1);
-  InputStream input_stream(source);
+  InputStream input_stream;
+  input_stream.start(source);
   LineChunk line_buffer;
   EXPECT_EQ(fetch_line_chunk(line_buffer, input_stream), CHUNK_END_OF_FILE);
   EXPECT_TRUE(line_buffer.text.empty());

@@ -1,5 +1,5 @@
-// Feeds arbitrary bytes through the real conversion run, with paths looked for
-// per chunk and on whole lines, and through the command-line reading, and
+// Feeds arbitrary bytes through the real conversion run in every mode that
+// shapes its output, and through the command-line reading in every mode, and
 // checks what must hold of any output. The first byte is the
 // "-m" setting; the rest is the listing. The same bytes, cut at zero bytes,
 // are also read as a command line.
@@ -12,7 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/conversion_run.h"
+#include "driver/command_line.h"
+#include "tests/conversion_support.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -28,10 +29,25 @@ void require(bool condition) {
 
 constexpr std::string_view PATH_PREFIX = "FILE:";
 
+/// True when a line of `listing` is too long to hold whole: it is converted
+/// chunk by chunk, as without -p, and its records may end in spaces.
+bool holds_line_too_long_to_hold(std::string_view listing) {
+  std::size_t length = 0;
+  for (const char byte : listing) {
+    length = byte == '\n' ? 0 : length + (byte == '\r' ? 0 : 1);
+    if (length > vadrimel::MAX_HELD_LINE_LENGTH) {
+      return true;
+    }
+  }
+  return false;
+}
+
 /// Checks the records of one conversion. The listing holds no 'F', so every
 /// record that starts with "FILE:" is a source path record.
-void check_records(std::string_view output, const vadrimel::ConversionOptions& options) {
-  const bool whole_lines = options.path_search == vadrimel::PathSearch::WHOLE_LINE;
+void check_records(std::string_view output, const vadrimel::ConversionOptions& options,
+                   bool line_too_long_to_hold) {
+  const bool whole_lines = options.line_scope == vadrimel::LineScope::WHOLE_LINE;
+  const bool laid_out = options.tab_size != 0 || options.wrap;
   const std::uint8_t max_length = options.max_length;
   const std::string_view record_end =
       options.record_end == vadrimel::RecordEnd::LF ? "\n" : "\r\n";
@@ -52,13 +68,27 @@ void check_records(std::string_view output, const vadrimel::ConversionOptions& o
       path_record_before = true;
       continue;
     }
-    require(record.size() <= 255);
+    require(laid_out || record.size() <= 255);
     require(max_length <= 31 || record.size() <= max_length);
-    // With whole-line paths, padding never survives, not even on its own.
-    require(!whole_lines || record.empty() || record.back() != ' ');
+    require(options.tab_size == 0 || record.find('\t') == std::string_view::npos);
+    // With whole lines, padding never survives, not even on its own, but on
+    // the chunks of a line too long to hold.
+    require(!whole_lines || line_too_long_to_hold || record.empty() ||
+            record.back() != ' ');
     path_record_before = false;
   }
   require(!path_record_before); // a path record always has its line after it
+}
+
+/// The characters that are neither white space nor a record's end, in order.
+std::string visible_characters(std::string_view text) {
+  std::string visible;
+  for (const char byte : text) {
+    if (byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n') {
+      visible += byte;
+    }
+  }
+  return visible;
 }
 
 std::string convert(const std::string& listing,
@@ -67,7 +97,7 @@ std::string convert(const std::string& listing,
   MemorySource source(listing, largest_read);
   MemorySink sink;
   const vadrimel::ConversionResult result =
-      vadrimel::convert_stream(source, sink, options);
+      vadrimel::testing::convert_stream(source, sink, options);
   require(!result.read_failed && !result.write_failed);
   return sink.written();
 }
@@ -79,27 +109,37 @@ void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
   for (char& byte : listing) {
     byte = byte == 'F' ? 'f' : byte;
   }
-  // Each path search alone, then with the options for diffing and printing,
+  const bool too_long = holds_line_too_long_to_hold(listing);
+  using vadrimel::LineScope;
+  // Each kind of line alone, then with the options for diffing and printing,
   // whose settings the "-m" byte gives too.
   const std::vector<vadrimel::ConversionOptions> option_sets = {
-      {.max_length = max_length, .path_search = vadrimel::PathSearch::PER_CHUNK},
-      {.max_length = max_length, .path_search = vadrimel::PathSearch::WHOLE_LINE},
+      {.max_length = max_length, .line_scope = LineScope::CHUNK},
+      {.max_length = max_length, .line_scope = LineScope::WHOLE_LINE},
       {.max_length = max_length,
-       .path_search = vadrimel::PathSearch::WHOLE_LINE,
+       .line_scope = LineScope::WHOLE_LINE,
        .mask_build_noise = true,
        .tab_size = static_cast<std::uint8_t>(max_length % 13),
        .wrap = true,
        .record_end = vadrimel::RecordEnd::LF},
       {.max_length = max_length,
-       .path_search = vadrimel::PathSearch::PER_CHUNK,
+       .line_scope = LineScope::CHUNK,
        .tab_size = static_cast<std::uint8_t>(1 + max_length % 5),
        .wrap = true},
   };
   for (const vadrimel::ConversionOptions& options : option_sets) {
     const std::string output = convert(listing, options, 1U << 20U);
-    check_records(output, options);
+    check_records(output, options, too_long);
     // However the input arrives, the output is the same.
     require(convert(listing, options, 1 + max_length % 7) == output);
+    if (options.wrap) {
+      // Wrapping loses no character but spaces.
+      vadrimel::ConversionOptions whole = options;
+      whole.max_length = 0;
+      whole.wrap = false;
+      require(visible_characters(output) ==
+              visible_characters(convert(listing, whole, 1U << 20U)));
+    }
   }
 }
 
@@ -109,7 +149,7 @@ void fuzz_path_finder(std::string_view listing) {
     const std::string_view line = listing.substr(0, listing.find('\n'));
     listing.remove_prefix(std::min(line.size() + 1, listing.size()));
     const vadrimel::LineParts parts =
-        vadrimel::split_off_source_path(line, vadrimel::PathSearch::WHOLE_LINE);
+        vadrimel::split_off_source_path(line, vadrimel::PathRules::WHOLE_LINE, "");
     const std::size_t start = vadrimel::testing::reference_path_start(line);
     require(start == std::string_view::npos
                 ? parts.path.empty() && parts.text == line
@@ -134,21 +174,23 @@ void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
   for (const std::string& each : words) {
     arguments.push_back(each.c_str());
   }
-  const std::optional<vadrimel::Settings> settings =
-      vadrimel::read_command_line(arguments);
-  if (settings && settings->batch) {
-    // The listings are the arguments that end the command line, in order.
-    require(!settings->listings.empty() && settings->listings.size() < words.size());
-    require(std::equal(settings->listings.rbegin(), settings->listings.rend(),
-                       words.rbegin()));
-  } else if (settings) {
-    // The file names are two arguments, given in order and whole.
-    bool found = false;
-    for (std::size_t index = 1; index + 1 < words.size() && !found; ++index) {
-      found = words[index] == settings->input_path &&
-              words[index + 1] == settings->output_path;
-    }
-    require(found);
+  const vadrimel::Command command = vadrimel::read_command(arguments);
+  if (command.request != vadrimel::Request::CONVERSION) {
+    return;
+  }
+  // The names are the arguments that end the command line, in order, as many
+  // as the mode needs at the least.
+  require(command.names.size() < words.size());
+  require(std::equal(command.names.rbegin(), command.names.rend(), words.rbegin()));
+  switch (command.mode) {
+  case vadrimel::Mode::TWO_NAMES:
+    require(command.names.size() >= 2);
+    break;
+  case vadrimel::Mode::BATCH:
+    require(!command.names.empty());
+    break;
+  case vadrimel::Mode::STANDARD_OUTPUT:
+    break;
   }
 }
 

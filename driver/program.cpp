@@ -1,0 +1,50 @@
+#include "driver/program.h"
+
+#include <new>
+
+#include "driver/command_line.h"
+#include "driver/messages.h"
+#include "driver/modes.h"
+
+namespace vadrimel {
+
+int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams,
+                 RunAllocator allocate) {
+  const Command command = read_command(arguments);
+  if (command.request != Request::CONVERSION) {
+    return answer(command.request, streams.output);
+  }
+  std::FILE* const messages =
+      command.mode == Mode::STANDARD_OUTPUT ? streams.errors : streams.output;
+  try {
+    const std::unique_ptr<ConversionRun> run = allocate(command.options);
+    if (!run) {
+      return report_out_of_memory(messages);
+    }
+    switch (command.mode) {
+    case Mode::STANDARD_OUTPUT:
+      return convert_to_standard_output(command.names, *run, streams.input,
+                                        streams.output, messages);
+    case Mode::BATCH:
+      return convert_listings(command.names, command.overwrite_listing, *run, messages);
+    case Mode::TWO_NAMES:
+      break;
+    }
+    return convert_listing(command.names[0], command.names[1],
+                           {.overwrite_listing = command.overwrite_listing}, *run,
+                           messages);
+  } catch (const std::bad_alloc&) {
+    // The run's buffers are allocated before any output is created; what
+    // can still run out is the little that checking the names takes.
+    return report_out_of_memory(messages);
+  }
+}
+
+void keep_messages_on_screen(Console& console) {
+  if (console.input_is_console() && console.printed_since_start()) {
+    console.say("Press any key to close this window.\n");
+    console.wait_for_key();
+  }
+}
+
+} // namespace vadrimel

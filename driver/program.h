@@ -1,0 +1,37 @@
+#ifndef VADRIMEL_DRIVER_PROGRAM_H_
+#define VADRIMEL_DRIVER_PROGRAM_H_
+
+#include <cstdio>
+#include <memory>
+#include <span>
+
+#include "driver/conversion_run.h"
+#include "driver/platform.h"
+
+namespace vadrimel {
+
+/// The program's standard streams: in the program stdin, stdout and stderr.
+struct StandardStreams {
+  std::FILE* input;
+  std::FILE* output;
+  std::FILE* errors;
+};
+
+/// Where a run's memory comes from: `allocate_run` in the program.
+using RunAllocator = std::unique_ptr<ConversionRun> (*)(const ConversionOptions& options);
+
+/// The whole program: `arguments` as main receives them, the program's name
+/// first. Returns the exit status. The usage text, the help and the messages
+/// go to standard output; under -c, whose standard output is the conversion,
+/// the messages go to standard error.
+int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams,
+                 RunAllocator allocate);
+
+/// Keeps what the program printed in a console window of its own on the
+/// screen: says so and waits for a key, when standard input is that console.
+/// Does nothing when nothing was printed.
+void keep_messages_on_screen(Console& console);
+
+} // namespace vadrimel
+
+#endif // VADRIMEL_DRIVER_PROGRAM_H_

@@ -1,0 +1,38 @@
+#include "driver/messages.h"
+#include "driver/modes.h"
+
+namespace vadrimel {
+
+int convert_listing(const std::string& input_name, const std::string& output_name,
+                    const OutputChecks& checks, ConversionRun& run, std::FILE* messages) {
+  FileSource input_file;
+  if (!input_file.open(input_name)) {
+    return report_fatal(messages, "can't open file", input_name);
+  }
+  // Creating the output would empty the listing before it is read.
+  if (names_same_file(input_name, output_name)) {
+    return report_fatal(messages, "input and output are the same file", output_name);
+  }
+  // Another listing of the command, or what an earlier one was converted
+  // into, would be lost.
+  if (checks.files_of_run != nullptr && checks.files_of_run->holds(output_name)) {
+    return report_fatal(
+        messages, "won't overwrite a file named or written by this command", output_name);
+  }
+  // An existing listing as the output is most often a slip: a shell glob, or
+  // names swapped.
+  if (!checks.overwrite_listing && names_existing_listing(output_name)) {
+    return report_fatal(messages, "won't overwrite listing file", output_name);
+  }
+  FileSink output_file;
+  if (!output_file.create(output_name)) {
+    return report_fatal(messages, "can't create file", output_name);
+  }
+  if (checks.files_of_run != nullptr) {
+    checks.files_of_run->add(output_file);
+  }
+  return report_outcome(run.convert(input_file, output_file), input_name, output_name,
+                        messages);
+}
+
+} // namespace vadrimel
