@@ -183,6 +183,15 @@ BENCHMARK_CAPTURE(BM_Corpus, p, ConversionOptions{.line_scope = LineScope::WHOLE
 BENCHMARK_CAPTURE(BM_Corpus, d,
                   ConversionOptions{.line_scope = LineScope::WHOLE_LINE,
                                     .mask_build_noise = true});
+BENCHMARK_CAPTURE(BM_Corpus, p_m80,
+                  ConversionOptions{.max_length = 80,
+                                    .line_scope = LineScope::WHOLE_LINE});
+BENCHMARK_CAPTURE(BM_Corpus, p_t,
+                  ConversionOptions{.line_scope = LineScope::WHOLE_LINE, .tab_size = 8});
+BENCHMARK_CAPTURE(BM_Corpus, p_w_m80,
+                  ConversionOptions{.max_length = 80,
+                                    .line_scope = LineScope::WHOLE_LINE,
+                                    .wrap = true});
 BENCHMARK_CAPTURE(BM_Corpus, p_t_w_m80,
                   ConversionOptions{.max_length = 80,
                                     .line_scope = LineScope::WHOLE_LINE,

@@ -98,23 +98,31 @@ void ConversionRun::write_laid_out(std::string_view text, BlankText blank) noexc
     output_stream_.write_line_record({});
     return;
   }
-  // A text of blanks only keeps them, as a blank chunk keeps its spaces.
-  TabExpansion expansion(shown.empty() ? text : shown, options_.tab_size);
-  if (!cuts(options_.max_length)) {
-    while (!expansion.done()) {
-      output_stream_.add_to_record(expansion.next(MAX_CHUNK_LENGTH));
-    }
-    output_stream_.end_record();
-  } else if (options_.wrap && !shown.empty()) {
-    WordWrap wrap(expansion, options_.max_length);
-    WrappedRecord record;
-    while (wrap.next(record)) {
+  // A text of blanks only keeps them, as a blank chunk keeps its spaces; it
+  // is cut, never wrapped.
+  const std::string_view unit = shown.empty() ? text : shown;
+  const std::uint8_t max_length = options_.max_length;
+  const bool expands =
+      options_.tab_size != 0 && unit.find('\t') != std::string_view::npos;
+  if (options_.wrap && cuts(max_length) && !shown.empty() &&
+      (expands || unit.size() > max_length)) {
+    WordWrap wrap(unit, expands ? options_.tab_size : 0, max_length);
+    for (WrappedRecord record; wrap.next(record);) {
       output_stream_.write_indented_record(record.indent, record.text);
     }
+  } else if (!expands) {
+    // Most lines: written where they lie.
+    output_stream_.write_line_record(cut_and_strip(unit, max_length, blank));
+  } else if (!cuts(max_length)) {
+    for (TabExpansion expansion(unit, options_.tab_size); !expansion.done();) {
+      output_stream_.add_to_record(expansion.next(std::string_view::npos));
+    }
+    output_stream_.end_record();
   } else {
+    TabExpansion expansion(unit, options_.tab_size);
     std::size_t used = 0;
-    while (used < options_.max_length && !expansion.done()) {
-      const std::string_view run = expansion.next(options_.max_length - used);
+    while (used < max_length && !expansion.done()) {
+      const std::string_view run = expansion.next(max_length - used);
       std::memcpy(cut_buffer_.data() + used, run.data(), run.size());
       used += run.size();
     }

@@ -1,15 +1,15 @@
 #include "listing/cut_and_strip.h"
 
-#include "listing/columns.h"
+#include "listing/scan.h"
 
 namespace vadrimel {
 
 std::string_view strip_trailing_spaces(std::string_view text, BlankText blank) noexcept {
-  const std::size_t last = text.find_last_not_of(SPACE);
-  if (last == std::string_view::npos) {
+  const std::size_t kept = scan::after_last_non_space(text);
+  if (kept == 0) {
     return blank == BlankText::KEPT ? text : text.substr(0, 0);
   }
-  return text.substr(0, last + 1);
+  return text.substr(0, kept);
 }
 
 std::string_view cut_and_strip(std::string_view piece, std::uint8_t max_length,

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "listing/columns.h"
+#include "listing/scan.h"
 
 namespace vadrimel {
 
@@ -46,6 +47,31 @@ std::size_t find_path_with_spaces(std::string_view line) noexcept {
   return find_last_drive_start(line, padding == NONE ? 0 : padding + 1);
 }
 
+/// Where the space in front of `current` stands, when the line ends in a
+/// space and that path; NONE otherwise.
+std::size_t find_current_path(std::string_view line, std::string_view current) noexcept {
+  if (current.empty() || line.size() <= current.size() || !line.ends_with(current) ||
+      line[line.size() - current.size() - 1] != SPACE) {
+    return NONE;
+  }
+  return line.size() - current.size() - 1;
+}
+
+/// True when the line holds a path in the File column that no drive letter
+/// starts (source\squareroot.s): the column's two spaces before it, and a text
+/// from the column to the end with no two spaces in a row and no space at its
+/// end that holds a backslash, a slash or a dot. The header's own "File" and
+/// its rule of dashes hold none of the three.
+bool holds_path_in_file_column(std::string_view line) noexcept {
+  if (line.size() <= FILE_COLUMN || line[FILE_COLUMN - 2] != SPACE ||
+      line[FILE_COLUMN - 1] != SPACE || line[FILE_COLUMN] == SPACE ||
+      line.back() == SPACE) {
+    return false;
+  }
+  const std::string_view path = line.substr(FILE_COLUMN);
+  return path.find("  ") == NONE && path.find_first_of("\\/.") != NONE;
+}
+
 LineParts split_at(std::string_view line, std::size_t space) noexcept {
   return {.text = line.substr(0, space), .path = line.substr(space + 1)};
 }
@@ -62,15 +88,21 @@ bool SourcePath::replace_if_different(std::string_view path) noexcept {
 }
 
 LineParts split_off_source_path(std::string_view line, PathRules rules,
-                                std::string_view /*current*/) noexcept {
-  const std::size_t space = line.rfind(SPACE);
-  if (space != NONE && starts_with_drive(line.substr(space + 1))) {
-    return split_at(line, space);
+                                std::string_view current) noexcept {
+  const std::size_t after_space = scan::after_last_space(line);
+  if (after_space != 0 && starts_with_drive(line.substr(after_space))) {
+    return split_at(line, after_space - 1);
   }
   if (rules == PathRules::LAST_SPACE) {
     return {.text = line, .path = {}};
   }
-  const std::size_t path_space = find_path_with_spaces(line);
+  std::size_t path_space = find_path_with_spaces(line);
+  if (path_space == NONE) {
+    path_space = find_current_path(line, current);
+  }
+  if (path_space == NONE && holds_path_in_file_column(line)) {
+    path_space = FILE_COLUMN - 1;
+  }
   if (path_space != NONE) {
     return split_at(line, path_space);
   }

@@ -14,10 +14,12 @@ enum class PathRules {
   /// The text after the line's last space, when it starts with an upper-case
   /// letter and a colon.
   LAST_SPACE,
-  /// Option -p, for a whole line: LAST_SPACE first; then a drive path that
-  /// holds spaces (the text after the last space that is followed by an
+  /// Option -p, for a whole line, in this order: LAST_SPACE; a drive path
+  /// that holds spaces (the text after the last space that is followed by an
   /// upper-case letter, a colon and a backslash or slash, when that text holds
-  /// no two spaces in a row and does not end in a space).
+  /// no two spaces in a row and does not end in a space); the current path,
+  /// when the line ends in a space and that path; a path in the File column
+  /// with no drive letter (a relative one).
   WHOLE_LINE,
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "listing/columns.h"
+#include "listing/scan.h"
 
 namespace vadrimel {
 
@@ -26,8 +27,11 @@ std::size_t next_tab_stop(std::size_t column, std::size_t tab_size) noexcept {
 
 std::string_view without_trailing_blanks(std::string_view text,
                                          std::uint8_t tab_size) noexcept {
-  const std::size_t last = text.find_last_not_of(tab_size != 0 ? " \t" : " ");
-  return text.substr(0, last == std::string_view::npos ? 0 : last + 1);
+  std::size_t kept = scan::after_last_non_space(text);
+  while (tab_size != 0 && kept != 0 && text[kept - 1] == TAB) {
+    kept = scan::after_last_non_space(text.substr(0, kept - 1));
+  }
+  return text.substr(0, kept);
 }
 
 std::string_view TabExpansion::next(std::size_t most) noexcept {

@@ -1,6 +1,5 @@
 #include "listing/wrapping.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "listing/columns.h"
@@ -37,53 +36,56 @@ std::size_t record_end(std::string_view text, std::size_t width,
 
 } // namespace
 
-WordWrap::WordWrap(TabExpansion& text, std::uint8_t max_length) noexcept
-    : text_(text), first_width_(max_length),
+WordWrap::WordWrap(std::string_view text, std::uint8_t tab_size,
+                   std::uint8_t max_length) noexcept
+    : expanding_(tab_size != 0), rest_(text), expansion_(text, tab_size),
+      first_width_(max_length),
       indent_(max_length < NARROWEST_INDENTED ? 0 : SOURCE_COLUMN),
       width_(max_length - indent_) {}
 
 bool WordWrap::next(WrappedRecord& record) noexcept {
   drop(written_);
   written_ = 0;
-  const std::size_t width = first_ ? first_width_ : width_;
   if (!first_) {
     // The text after a break loses its leading spaces.
-    fill(1);
-    while (window_size_ != 0 && window_[0] == SPACE) {
-      const auto spaces = static_cast<std::size_t>(
-          std::find_if(window_.begin(), window_.begin() + window_size_,
-                       [](char character) { return character != SPACE; }) -
-          window_.begin());
-      drop(spaces);
-      fill(1);
+    for (std::string_view start = window(1); !start.empty() && start[0] == SPACE;
+         start = window(1)) {
+      drop(1);
     }
-    if (window_size_ == 0) {
+    if (window(1).empty()) {
       return false;
     }
   }
-  fill(width + 1);
-  const std::string_view window(window_.data(), window_size_);
-  const std::size_t end = record_end(window, width, first_ ? FIRST_BREAK : 1);
-  const std::size_t last = window.substr(0, end).find_last_not_of(SPACE);
+  const std::size_t width = first_ ? first_width_ : width_;
+  const std::string_view text = window(width + 1);
+  const std::size_t end = record_end(text, width, first_ ? FIRST_BREAK : 1);
+  const std::size_t last = text.substr(0, end).find_last_not_of(SPACE);
   record = {.indent = first_ ? 0 : indent_,
-            .text = window.substr(0, last == std::string_view::npos ? 0 : last + 1)};
-  // The record's text stays in the window until the next call.
+            .text = text.substr(0, last == std::string_view::npos ? 0 : last + 1)};
   written_ = end;
   first_ = false;
   return true;
 }
 
-void WordWrap::fill(std::size_t size) noexcept {
-  while (window_size_ < size && !text_.done()) {
-    const std::string_view run = text_.next(size - window_size_);
-    std::memcpy(window_.data() + window_size_, run.data(), run.size());
-    window_size_ += run.size();
+std::string_view WordWrap::window(std::size_t size) noexcept {
+  if (!expanding_) {
+    return rest_.substr(0, size);
   }
+  while (buffered_ < size && !expansion_.done()) {
+    const std::string_view run = expansion_.next(size - buffered_);
+    std::memcpy(buffer_.data() + buffered_, run.data(), run.size());
+    buffered_ += run.size();
+  }
+  return {buffer_.data(), std::min(size, buffered_)};
 }
 
 void WordWrap::drop(std::size_t count) noexcept {
-  std::memmove(window_.data(), window_.data() + count, window_size_ - count);
-  window_size_ -= count;
+  if (!expanding_) {
+    rest_.remove_prefix(count);
+    return;
+  }
+  std::memmove(buffer_.data(), buffer_.data() + count, buffered_ - count);
+  buffered_ -= count;
 }
 
 } // namespace vadrimel

@@ -17,40 +17,48 @@ struct WrappedRecord {
   std::string_view text;
 };
 
-/// Option -w: a line's text, which is not blank and ends in no space, as the
-/// records that wrap it at word boundaries within `max_length` (which cuts).
-/// The first record holds up to `max_length` characters and never breaks
-/// before the first word of the source column; each continuation holds up to
-/// `max_length` - 43 characters after 43 spaces (below 51, `max_length`
-/// characters with no indent). A record ends before the last word that starts
-/// within it, or where a space stands just past its room; a word longer than
-/// the room is broken. Records lose their trailing spaces and continuations
-/// their leading ones; no other character is lost. Memory stays a record's
-/// worth for a line of any length.
+/// Option -w: a line's text, which is not blank and ends in no space or tab,
+/// as the records that wrap it at word boundaries within `max_length` (which
+/// cuts), its tabs expanded to `tab_size` as it goes (0: a text with no tab
+/// to expand, wrapped where it lies). The first record holds
+/// up to `max_length` characters and never breaks before the first word of
+/// the source column; each continuation holds up to `max_length` - 43
+/// characters after 43 spaces (below 51, `max_length` characters with no
+/// indent). A record ends before the last word that starts within it, or where
+/// a space stands just past its room; a word longer than the room is broken.
+/// Records lose their trailing spaces and continuations their leading ones;
+/// no other character is lost. Memory stays a record's worth for a line of
+/// any length.
 class WordWrap {
 public:
-  WordWrap(TabExpansion& text, std::uint8_t max_length) noexcept;
+  WordWrap(std::string_view text, std::uint8_t tab_size,
+           std::uint8_t max_length) noexcept;
 
-  /// The next record; false once every character has gone into one.
+  /// The next record, valid until the next call; false once every character
+  /// has gone into one.
   bool next(WrappedRecord& record) noexcept;
 
 private:
-  /// Reads the text on until the window holds `size` characters, or the
-  /// text has ended.
-  void fill(std::size_t size) noexcept;
-  /// Takes the first `count` characters out of the window.
+  /// The next `size` characters of what is left, or all of it when fewer
+  /// are left.
+  std::string_view window(std::size_t size) noexcept;
+  /// Takes the first `count` characters off what is left.
   void drop(std::size_t count) noexcept;
 
-  TabExpansion& text_;
+  /// Without a tab size the text is wrapped where it lies: `rest_` is what
+  /// is left of it. Otherwise `expansion_` hands out what is left, and
+  /// `buffer_` holds the part of it read and not yet written.
+  bool expanding_;
+  std::string_view rest_;
+  TabExpansion expansion_;
+  std::array<char, MAX_CHUNK_LENGTH + 1> buffer_;
+  std::size_t buffered_ = 0;
+
   std::size_t first_width_;
   std::size_t indent_;
   std::size_t width_;
   bool first_ = true;
-  /// The characters read and not yet written: one more than a record can hold,
-  /// to see whether a word goes on past it.
-  std::array<char, MAX_CHUNK_LENGTH + 1> window_;
-  std::size_t window_size_ = 0;
-  /// How many characters of the window the last record took.
+  /// How many characters the last record took.
   std::size_t written_ = 0;
 };
 

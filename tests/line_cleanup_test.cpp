@@ -95,6 +95,55 @@ TEST(SplitOffSourcePathTest, PathsOnWholeLines) {
   }
 }
 
+/// `text` padded with spaces to the File column, then `path`.
+std::string in_file_column(const std::string& text, const std::string& path) {
+  return text + std::string(124 - text.size(), ' ') + path;
+}
+
+TEST(SplitOffSourcePathTest, TheCurrentPathAndTheFileColumn) {
+  const std::string relative = "source\\sq.s";
+  const std::string instruction = "000000   0012     RETURN    0x0            return";
+  const std::string long_source = std::string(43, ' ') + std::string(80, 'x');
+  // The line, the current path, then the text and the path it splits into.
+  const std::vector<std::tuple<std::string, std::string, std::string, std::string>>
+      cases = {
+          {in_file_column(instruction, "D:\\p\\a.c"), relative,
+           in_file_column(instruction, "").substr(0, 123), "D:\\p\\a.c"},
+          // A relative path in the File column: on the first line of its file,
+          // and on a padding line.
+          {in_file_column(instruction, relative), "D:\\p\\a.c",
+           in_file_column(instruction, "").substr(0, 123), relative},
+          {in_file_column("", relative), "", std::string(123, ' '), relative},
+          // Source that reaches byte 122 leaves no File column; the current
+          // path still ends the line.
+          {long_source + " " + relative, "", long_source + " " + relative, ""},
+          {long_source + " " + relative, relative, long_source, relative},
+          {long_source + "yyy " + relative, relative, long_source + "yyy", relative},
+          {long_source + "yyy " + relative, "x.s", long_source + "yyy " + relative, ""},
+          {long_source + "yyy" + relative, relative, long_source + "yyy" + relative, ""},
+          // The header's words and rules, and texts that are no path.
+          {in_file_column("Address  Value", "File"), "",
+           in_file_column("Address  Value", "File"), ""},
+          {in_file_column("-------", "-----"), "", in_file_column("-------", "-----"),
+           ""},
+          {in_file_column("", "a.c "), "", in_file_column("", "a.c "), ""},
+          {in_file_column("", "a  b.c"), "", in_file_column("", "a  b.c"), ""},
+          {in_file_column("", "src/a"), "", std::string(123, ' '), "src/a"},
+          {in_file_column("", "a b.c"), "", std::string(123, ' '), "a b.c"},
+          {in_file_column(std::string(123, 'x'), "a.c"), "",
+           in_file_column(std::string(123, 'x'), "a.c"), ""},
+      };
+  for (const auto& [line, current, text, path] : cases) {
+    const LineParts parts = split_off_source_path(line, PathRules::WHOLE_LINE, current);
+    EXPECT_EQ(printable(parts.text), printable(text)) << printable(line);
+    EXPECT_EQ(printable(parts.path), printable(path)) << printable(line);
+    // Per chunk, only the seed's rule counts.
+    if (path.find(':') == std::string::npos) {
+      EXPECT_EQ(split_off_source_path(line, PathRules::LAST_SPACE, current).path, "");
+    }
+  }
+}
+
 TEST(SplitOffSourcePathTest, PerChunkOnlyAfterTheLastSpace) {
   // The line, then the text and the path it splits into ("" when no path).
   const std::vector<std::tuple<std::string, std::string, std::string>> cases = {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -15,6 +16,13 @@
 #include "listing/byte_stream.h"
 
 namespace vadrimel::testing {
+
+/// True under continuous integration (CI=true), which always has the test
+/// data: a test that lacks its data fails there instead of skipping.
+inline bool data_required() {
+  const char* const ci = std::getenv("CI");
+  return ci != nullptr && std::string_view(ci) == "true";
+}
 
 /// The bytes with CR, LF, tab and every unprintable byte spelled out, so that
 /// a failed comparison shows exactly which byte differs.
@@ -59,11 +67,18 @@ inline std::string difference(std::string_view actual, std::string_view expected
 /// The start of a whole line's source path found the plain way, to compare the
 /// converter with: after the last space when that starts a drive letter and a
 /// colon; else after the last space that starts a drive, a colon and a
-/// separator, unless two spaces in a row or a trailing space follow it.
-/// npos when the line has no path.
-inline std::size_t reference_path_start(std::string_view line) {
+/// separator, unless two spaces in a row or a trailing space follow it; else
+/// where the line ends in a space and `current`; else at byte 124 when bytes
+/// 122 and 123 are spaces and a text with a backslash, slash or dot, no two
+/// spaces in a row and no trailing space starts there. npos when the line has
+/// no path.
+inline std::size_t reference_path_start(std::string_view line,
+                                        std::string_view current = "") {
   const auto is_drive = [](std::string_view text) {
     return text.size() >= 2 && text[0] >= 'A' && text[0] <= 'Z' && text[1] == ':';
+  };
+  const auto clean = [](std::string_view text) {
+    return text.find("  ") == std::string_view::npos && text.back() != ' ';
   };
   const std::size_t space = line.rfind(' ');
   if (space != std::string_view::npos && is_drive(line.substr(space + 1))) {
@@ -72,10 +87,20 @@ inline std::size_t reference_path_start(std::string_view line) {
   for (std::size_t at = line.size(); at-- > 0;) {
     const std::string_view tail = line[at] == ' ' ? line.substr(at + 1) : "";
     if (is_drive(tail) && tail.size() > 2 && (tail[2] == '\\' || tail[2] == '/')) {
-      return tail.find("  ") == std::string_view::npos && tail.back() != ' '
-                 ? at + 1
-                 : std::string_view::npos;
+      if (clean(tail)) {
+        return at + 1;
+      }
+      break;
     }
+  }
+  if (!current.empty() && line.size() > current.size() &&
+      line.substr(line.size() - current.size() - 1) == " " + std::string(current)) {
+    return line.size() - current.size();
+  }
+  if (line.size() > 124 && line.substr(122, 2) == "  " && line[124] != ' ' &&
+      clean(line.substr(124)) &&
+      line.substr(124).find_first_of("\\/.") != std::string_view::npos) {
+    return 124;
   }
   return std::string_view::npos;
 }

@@ -143,18 +143,23 @@ void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-/// The path finder against the plain reference, on every line of the input.
+/// The path finder against the plain reference, on every line of the input,
+/// each path found the current one for the lines after it.
 void fuzz_path_finder(std::string_view listing) {
+  std::string current;
   while (!listing.empty()) {
     const std::string_view line = listing.substr(0, listing.find('\n'));
     listing.remove_prefix(std::min(line.size() + 1, listing.size()));
     const vadrimel::LineParts parts =
-        vadrimel::split_off_source_path(line, vadrimel::PathRules::WHOLE_LINE, "");
-    const std::size_t start = vadrimel::testing::reference_path_start(line);
+        vadrimel::split_off_source_path(line, vadrimel::PathRules::WHOLE_LINE, current);
+    const std::size_t start = vadrimel::testing::reference_path_start(line, current);
     require(start == std::string_view::npos
                 ? parts.path.empty() && parts.text == line
                 : parts.path == line.substr(start) &&
                       parts.text == line.substr(0, start - 1));
+    if (!parts.path.empty()) {
+      current = parts.path;
+    }
   }
 }
 
