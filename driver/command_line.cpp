@@ -18,8 +18,11 @@ constexpr unsigned char STANDARD_OUTPUT_LETTER = 'c';
 constexpr unsigned char LF_LINE_ENDS_LETTER = 'l';
 constexpr unsigned char TAB_SIZE_LETTER = 't';
 constexpr unsigned char WRAP_LETTER = 'w';
+constexpr unsigned char SIZES_LETTER = 's';
+constexpr unsigned char ADDRESSES_LETTER = 'a';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
+constexpr std::uint8_t TOP_SOURCE_LINES_WITHOUT_NUMBER = 10;
 
 /// For each option letter, by the low seven bits of its code, the text after
 /// the letter of the last option given with it; null when none was given.
@@ -117,6 +120,10 @@ std::size_t names_needed(Mode mode) noexcept {
     return 1;
   case Mode::STANDARD_OUTPUT:
     return 0;
+  case Mode::SIZES:
+    return 1;
+  case Mode::ADDRESSES:
+    return 2;
   }
   return 2;
 }
@@ -138,12 +145,21 @@ Command read_command(std::span<const char* const> arguments) {
   const Options options = read_options(after_name);
   Command command;
   command.names = after_name.subspan(options.count);
-  if (options.given(STANDARD_OUTPUT_LETTER)) {
+  if (options.given(ADDRESSES_LETTER)) {
+    command.mode = Mode::ADDRESSES;
+  } else if (options.given(SIZES_LETTER)) {
+    command.mode = Mode::SIZES;
+    command.top_source_lines = read_low_eight_bits(options.values[SIZES_LETTER],
+                                                   TOP_SOURCE_LINES_WITHOUT_NUMBER);
+  } else if (options.given(STANDARD_OUTPUT_LETTER)) {
     command.mode = Mode::STANDARD_OUTPUT;
   } else if (options.given(BATCH_LETTER)) {
     command.mode = Mode::BATCH;
   }
   command.options = conversion_options(options);
+  if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES) {
+    command.options.line_scope = LineScope::WHOLE_LINE;
+  }
   command.overwrite_listing = options.given(OVERWRITE_LISTING_LETTER);
   // Help and the version answer a command line that names too few files to
   // convert two names: under -c, one that names none.

@@ -21,6 +21,12 @@ enum class Mode {
   /// Option -c: every name is a listing, converted to standard output;
   /// standard input when none is named.
   STANDARD_OUTPUT,
+  /// Option -s: the size of the code of a listing's source files and lines,
+  /// or of two builds compared, to standard output.
+  SIZES,
+  /// Option -a: addresses looked up in a listing (the first name), to
+  /// standard output.
+  ADDRESSES,
 };
 
 /// The command line, read once.
@@ -30,15 +36,18 @@ struct Command {
   ConversionOptions options;
   /// Option -f: an output file that is an existing listing may be overwritten.
   bool overwrite_listing = false;
+  /// Option -s: how many of the source lines with the most code to list.
+  std::uint8_t top_source_lines = 0;
   /// The arguments after the options, a view of the command line's own.
   std::span<const char* const> names;
 };
 
 /// Reads `arguments` (the program's name first): the options in front of the
 /// names, each by the low seven bits of its letter, the last of a letter
-/// counting; then the names. Help (-h, --help, or on Windows a lone "/?") and
-/// the version (-V, --version; the last of these counting) are answered when
-/// fewer than two names follow (with -c, none); a command line with fewer
+/// counting; then the names. Of the modes, -a counts before -s, -s before -c
+/// and -c before -b; the reports read whole lines, as -p does. Help (-h, --help, or on
+/// Windows a lone "/?") and the version (-V, --version; the last of these counting) are
+/// answered when fewer than two names follow (with -c, none); a command line with fewer
 /// names than its mode needs gets the usage text.
 Command read_command(std::span<const char* const> arguments);
 

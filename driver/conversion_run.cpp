@@ -19,9 +19,23 @@ ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noex
   return {.read_failed = input_stream_.read_failed(), .write_failed = !written};
 }
 
+ConversionResult ConversionRun::read(ByteSource& source, LineReport& report) {
+  report_ = &report;
+  input_stream_.start(source);
+  source_path_.forget();
+  held_line_.clear();
+  int result = CHUNK_LINE_END;
+  while (result != CHUNK_END_OF_FILE) {
+    result = fetch_line_chunk(line_buffer_, input_stream_);
+    take_chunk(result == CHUNK_SPLIT);
+  }
+  report_ = nullptr;
+  return {.read_failed = input_stream_.read_failed()};
+}
+
 /// The one place that decides what makes a line: a chunk, or with whole
 /// lines all chunks up to the line feed.
-void ConversionRun::take_chunk(bool line_goes_on) noexcept {
+void ConversionRun::take_chunk(bool line_goes_on) {
   if (options_.line_scope == LineScope::CHUNK) {
     rewrite_line(line_buffer_.text, CHUNK_RULES,
                  {.starts_line = true, .goes_on = line_goes_on});
@@ -37,7 +51,7 @@ void ConversionRun::take_chunk(bool line_goes_on) noexcept {
 /// A line too long to hold is read chunk by chunk, as a chunk is a line: the
 /// chunks held so far once it outgrows the buffer, then each chunk as it
 /// comes.
-void ConversionRun::hold_chunk(bool line_goes_on) noexcept {
+void ConversionRun::hold_chunk(bool line_goes_on) {
   if (held_line_.append(view_of(line_buffer_.text))) {
     if (!line_goes_on) {
       rewrite_line(held_line_.text(), WHOLE_LINE_RULES,
@@ -60,11 +74,16 @@ void ConversionRun::hold_chunk(bool line_goes_on) noexcept {
 
 /// The steps of one line, in order: the source path record when the line's
 /// path is new, the masks, then the line records of what is left.
-void ConversionRun::rewrite_line(LineText line, LineRules rules,
-                                 LinePlace place) noexcept {
+void ConversionRun::rewrite_line(LineText line, LineRules rules, LinePlace place) {
   const LineParts parts =
       split_off_source_path(view_of(line), rules.paths, source_path_.current());
-  if (!parts.path.empty() && source_path_.replace_if_different(parts.path)) {
+  const bool new_path =
+      !parts.path.empty() && source_path_.replace_if_different(parts.path);
+  if (report_ != nullptr) {
+    report_->take_line(parts.text, parts.path);
+    return;
+  }
+  if (new_path) {
     output_stream_.write_source_path_record(parts.path);
   }
   LineText text = line.first(parts.text.size());

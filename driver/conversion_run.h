@@ -19,6 +19,24 @@ struct ConversionResult {
   bool write_failed = false;
 };
 
+/// What the reports (-s, -a) take from a listing: each line with its source
+/// path taken off, as -p finds it.
+class LineReport {
+public:
+  LineReport() = default;
+  LineReport(const LineReport&) = delete;
+  LineReport& operator=(const LineReport&) = delete;
+  virtual ~LineReport() = default;
+
+  /// The next line: its text without the path, and the path (empty when the
+  /// line carries none).
+  virtual void take_line(std::string_view text, std::string_view path) = 0;
+
+protected:
+  LineReport(LineReport&&) = default;
+  LineReport& operator=(LineReport&&) = default;
+};
+
 /// Everything conversions work on. Large (it holds both I/O buffers), so it
 /// is allocated once, before any output is created, and serves one
 /// conversion after another; nothing is allocated while converting.
@@ -30,6 +48,10 @@ public:
   /// of an earlier conversion carries over. Stops early once a write has
   /// failed, since nothing more can reach the output.
   ConversionResult convert(ByteSource& source, ByteSink& sink) noexcept;
+
+  /// Reads the whole of `source` into `report`, line by line, as `convert`
+  /// reads it but writing nothing.
+  ConversionResult read(ByteSource& source, LineReport& report);
 
 private:
   /// How the steps treat a line: which rules find its path, and what
@@ -49,9 +71,9 @@ private:
     bool goes_on;
   };
 
-  void take_chunk(bool line_goes_on) noexcept;
-  void hold_chunk(bool line_goes_on) noexcept;
-  void rewrite_line(LineText line, LineRules rules, LinePlace place) noexcept;
+  void take_chunk(bool line_goes_on);
+  void hold_chunk(bool line_goes_on);
+  void rewrite_line(LineText line, LineRules rules, LinePlace place);
   void write_pieces(std::string_view text, BlankText blank, bool line_goes_on) noexcept;
   void write_laid_out(std::string_view text, BlankText blank) noexcept;
 
@@ -64,6 +86,8 @@ private:
   /// A line's first `max_length` characters, once its tabs are expanded.
   std::array<char, MAX_CHUNK_LENGTH> cut_buffer_;
   ConversionOptions options_;
+  /// Where lines go instead of the output while `read` runs.
+  LineReport* report_ = nullptr;
 };
 
 /// A run for the options; null when there is not enough memory.

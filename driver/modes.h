@@ -1,6 +1,7 @@
 #ifndef VADRIMEL_DRIVER_MODES_H_
 #define VADRIMEL_DRIVER_MODES_H_
 
+#include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string>
@@ -11,8 +12,9 @@
 #include "driver/platform.h"
 
 /// The modes of a command, one file each: two names (two_names.cpp), -b
-/// (batch.cpp) and -c (standard_output.cpp). Each returns the exit status and
-/// writes its messages to `messages`.
+/// (batch.cpp), -c (standard_output.cpp) and the reports -s (size_report.cpp)
+/// and -a (address_lookup.cpp). Each returns the exit status and writes its
+/// messages to `messages`.
 
 namespace vadrimel {
 
@@ -43,6 +45,19 @@ int convert_listings(std::span<const char* const> names, bool overwrite_listing,
 /// gone gets no message.
 int convert_to_standard_output(std::span<const char* const> names, ConversionRun& run,
                                std::FILE* input, std::FILE* output, std::FILE* messages);
+
+/// Option -s: with one listing named, the bytes of code of each of its
+/// source files and the `top_lines` source lines with the most code; with
+/// two, the change of each source file's size from the first build to the
+/// second. Written to `output`.
+int report_sizes(std::span<const char* const> names, std::uint8_t top_lines,
+                 ConversionRun& run, std::FILE* output, std::FILE* messages);
+
+/// Option -a: for each address named after the listing, in order, the source
+/// line its program word came from, found in one pass over the listing.
+/// Written to `output`.
+int look_up_addresses(std::span<const char* const> names, ConversionRun& run,
+                      std::FILE* output, std::FILE* messages);
 
 /// Calls `action` on each listing that the names stand for, in order. A
 /// pattern that matches nothing stands for itself, which no file can be

@@ -14,8 +14,11 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
   if (command.request != Request::CONVERSION) {
     return answer(command.request, streams.output);
   }
+  // Where standard output is the conversion or the report, no message may
+  // enter it.
   std::FILE* const messages =
-      command.mode == Mode::STANDARD_OUTPUT ? streams.errors : streams.output;
+      command.mode == Mode::TWO_NAMES || command.mode == Mode::BATCH ? streams.output
+                                                                     : streams.errors;
   try {
     const std::unique_ptr<ConversionRun> run = allocate(command.options);
     if (!run) {
@@ -27,6 +30,11 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
                                         streams.output, messages);
     case Mode::BATCH:
       return convert_listings(command.names, command.overwrite_listing, *run, messages);
+    case Mode::SIZES:
+      return report_sizes(command.names, command.top_source_lines, *run, streams.output,
+                          messages);
+    case Mode::ADDRESSES:
+      return look_up_addresses(command.names, *run, streams.output, messages);
     case Mode::TWO_NAMES:
       break;
     }

@@ -13,6 +13,8 @@
 
 #include "conversion_support.h"
 #include "driver/modes.h"
+#include "driver/program.h"
+#include "driver/source_lines.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -278,6 +280,91 @@ TEST_F(CorpusTest, TabsAndWrapOnRealListings) {
     EXPECT_EQ(testing::difference(visible_characters(convert(options)),
                                   visible_characters(plain)),
               "");
+  }
+}
+
+/// What the program prints to standard output for `arguments`, in the
+/// process, and its status.
+std::pair<std::string, int> report(std::vector<std::string> words) {
+  words.insert(words.begin(), "vadrimel");
+  std::vector<const char*> arguments;
+  for (const std::string& word : words) {
+    arguments.push_back(word.c_str());
+  }
+  const testing::CapturedMessages out;
+  const int status = run_vadrimel(arguments, {stdin, out.file(), stderr}, allocate_run);
+  return {out.text(), status};
+}
+
+/// The listing's lines that start with the address and value columns.
+std::size_t code_lines(const std::string& listing) {
+  std::size_t count = 0;
+  for (std::size_t start = 0; start < listing.size();) {
+    const std::size_t end = std::min(listing.find('\n', start), listing.size());
+    const std::string_view line(listing.data() + start, end - start);
+    const auto hex = [&line](std::size_t from, std::size_t size) {
+      return std::all_of(
+          line.begin() + static_cast<std::ptrdiff_t>(from),
+          line.begin() + static_cast<std::ptrdiff_t>(from + size),
+          [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+    };
+    count += line.size() >= 13 && hex(0, 6) && line.substr(6, 3) == "   " && hex(9, 4) &&
+             (line.size() == 13 || line[13] == ' ' || line[13] == '\r');
+    start = end + 1;
+  }
+  return count;
+}
+
+TEST_F(CorpusTest, SizeReportsAddUpOnRealListings) {
+  for (const fs::path& listing : listings_) {
+    SCOPED_TRACE(listing.filename().string());
+    const auto [sizes, status] = report({"-s0", listing.string()});
+    ASSERT_EQ(status, 0);
+    const std::size_t total = sizes.rfind('\n', sizes.size() - 2) + 1;
+    EXPECT_EQ(std::stoull(sizes.substr(total)),
+              2 * code_lines(testing::read_file(listing.string())));
+    EXPECT_EQ(report({"-s", listing.string(), listing.string()}).first,
+              "     old      new   change  source file\n" + sizes.substr(total, 8) + " " +
+                  sizes.substr(total, 8) + "       +0  total\n");
+  }
+}
+
+/// The figures the firmware's own source confirms, where those listings are.
+TEST_F(CorpusTest, ReportsGiveTheFirmwaresOwnFigures) {
+  const std::string history = std::string(VADRIMEL_CORPUS_DIR) + "/history/";
+  const std::string a4eb6a9 = history + "evilmad-eggbot-2023-10-16-a4eb6a9.lst";
+  const std::string app = "D:\\Projects\\EggBot1-GH\\EBB_firmware\\";
+  EXPECT_EQ(report({"-a", a4eb6a9, "0x001000", "0x6d32"}),
+            std::make_pair("0x001000  " + app +
+                               "app.X\\source\\main.c:128: _asm goto _startup _endasm\n"
+                               "0x006d32  " +
+                               app +
+                               "Microchip\\USB\\usb_device.c:492: "
+                               "for(i=0;i<(sizeof(BDT)/sizeof(BDT_ENTRY));i++)\n",
+                           0));
+  EXPECT_NE(report({"-s1", a4eb6a9})
+                .first.find("\n   bytes  source line\n     660  " + app +
+                            "app.X\\source\\UBW.c:1325: switch (command)\n"),
+            std::string::npos);
+  EXPECT_NE(report({"-s0", std::string(VADRIMEL_CORPUS_DIR) +
+                               "/fransschreuder-usbpicprog-bootlloader_02.lst"})
+                .first.find("     552   32.8%  G:\\USBPICPROG-SVN\\Boot\\sys\\boot.c\n"),
+            std::string::npos);
+  // ebb.c's lines, counted in each build as the listing numbers them.
+  const std::vector<std::pair<std::string, std::uint64_t>> builds = {
+      {"2023-10-16-a4eb6a9", 3964},
+      {"2023-10-17-9bee11a", 3996},
+      {"2023-11-22-5caed29", 3996},
+      {"2024-01-27-5e1d5be", 4462}};
+  for (const auto& [build, lines] : builds) {
+    SourceLines source_lines;
+    ConversionRun run({.line_scope = LineScope::WHOLE_LINE});
+    MemorySource source(testing::read_file(history + "evilmad-eggbot-" + build + ".lst"));
+    run.read(source, source_lines);
+    source_lines.finish();
+    const auto ebb = source_lines.files().find(app + "app.X\\source\\ebb.c");
+    ASSERT_NE(ebb, source_lines.files().end()) << build;
+    EXPECT_EQ(ebb->second.lines, lines) << build;
   }
 }
 
