@@ -14,7 +14,9 @@
 #include <iterator>
 #include <vector>
 
+#include "driver/address_lookup.h"
 #include "driver/conversion_run.h"
+#include "driver/size_report.h"
 
 namespace vadrimel {
 namespace {
@@ -197,6 +199,42 @@ BENCHMARK_CAPTURE(BM_Corpus, p_t_w_m80,
                                     .line_scope = LineScope::WHOLE_LINE,
                                     .tab_size = 8,
                                     .wrap = true});
+
+/// The reports on the same listings: -s with its ten lines, and -a with 100
+/// addresses spread over the code.
+template <typename Report>
+void BM_CorpusReport(benchmark::State& state, Report (*make)()) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus beside the project");
+    return;
+  }
+  ConversionRun& run = run_for({.line_scope = LineScope::WHOLE_LINE});
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (const std::string& listing : corpus()) {
+        ViewSource source(listing);
+        Report report = make();
+        benchmark::DoNotOptimize(run.read(source, report));
+        report.finish();
+        bytes += listing.size();
+      }
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+LineSizes ten_lines() {
+  return LineSizes(10);
+}
+AddressLookup hundred_addresses() {
+  AddressLookup lookup;
+  for (std::uint64_t address = 0; address < 100; ++address) {
+    lookup.ask(address * 0x146);
+  }
+  return lookup;
+}
+BENCHMARK_CAPTURE(BM_CorpusReport, s, ten_lines);
+BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses);
 
 void BM_CorpusCopy(benchmark::State& state) {
   if (corpus().empty()) {

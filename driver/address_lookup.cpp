@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "driver/address_lookup.h"
 #include "driver/messages.h"
 #include "driver/modes.h"
 #include "driver/report_output.h"
-#include "driver/source_lines.h"
 
 namespace vadrimel {
 
@@ -43,50 +43,30 @@ std::optional<std::uint64_t> address_named(std::string_view argument) {
   return address;
 }
 
-/// The source lines of the program words asked for, found in one pass.
-class AddressLookup final : public SourceLines {
-public:
-  struct Answer {
-    std::uint64_t address = 0;
-    bool found = false;
-    std::string path;
-    std::uint64_t number = 0;
-    std::string text;
-  };
-
-  /// An address's answer: the word that holds it (an odd address is the
-  /// second byte of the word below it).
-  void ask(std::uint64_t address) {
-    Answer answer;
-    answer.address = address;
-    answers_.push_back(std::move(answer));
-    words_[address & ~std::uint64_t{1}].push_back(answers_.size() - 1);
-  }
-
-  [[nodiscard]] const std::vector<Answer>& answers() const { return answers_; }
-
-private:
-  void take_code(std::uint64_t address, const SourceLine& line) override {
-    // The first line that gives a word answers for it.
-    const auto word = words_.find(address);
-    if (word == words_.end()) {
-      return;
-    }
-    for (const std::size_t index : word->second) {
-      Answer& answer = answers_[index];
-      answer.found = true;
-      answer.path.assign(line.path);
-      answer.number = line.number;
-      answer.text.assign(line.text);
-    }
-    words_.erase(word);
-  }
-
-  std::vector<Answer> answers_;
-  std::map<std::uint64_t, std::vector<std::size_t>> words_;
-};
-
 } // namespace
+
+void AddressLookup::ask(std::uint64_t address) {
+  Answer answer;
+  answer.address = address;
+  answers_.push_back(std::move(answer));
+  words_[address & ~std::uint64_t{1}].push_back(answers_.size() - 1);
+}
+
+void AddressLookup::take_code(std::uint64_t address, const SourceLine& line) {
+  // The first line that gives a word answers for it.
+  const auto word = words_.find(address);
+  if (word == words_.end()) {
+    return;
+  }
+  for (const std::size_t index : word->second) {
+    Answer& answer = answers_[index];
+    answer.found = true;
+    answer.path.assign(line.path);
+    answer.number = line.number;
+    answer.text.assign(line.text);
+  }
+  words_.erase(word);
+}
 
 int look_up_addresses(std::span<const char* const> names, ConversionRun& run,
                       std::FILE* output, std::FILE* messages) {

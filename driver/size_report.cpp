@@ -7,56 +7,11 @@
 
 #include "driver/modes.h"
 #include "driver/report_output.h"
-#include "driver/source_lines.h"
+#include "driver/size_report.h"
 
 namespace vadrimel {
 
 namespace {
-
-/// A listing's source lines, keeping the `most` with the most code.
-class LineSizes final : public SourceLines {
-public:
-  struct Row {
-    std::uint64_t bytes = 0;
-    std::string path;
-    std::uint64_t number = 0;
-    std::string text;
-  };
-
-  explicit LineSizes(std::size_t most) : most_(most) {}
-
-  /// The source lines with the most code, most first, equal ones in listing
-  /// order.
-  [[nodiscard]] const std::vector<Row>& top() const { return top_; }
-
-private:
-  void end_source_line(const SourceLine& line, std::uint64_t bytes) override {
-    if (top_.size() == most_ && (most_ == 0 || bytes <= top_.back().bytes)) {
-      return;
-    }
-    // After every row with at least as much code: a later line of equal size
-    // comes after an earlier one.
-    const auto index =
-        static_cast<std::size_t>(std::upper_bound(top_.begin(), top_.end(), bytes,
-                                                  [](std::uint64_t size, const Row& row) {
-                                                    return size > row.bytes;
-                                                  }) -
-                                 top_.begin());
-    Row row;
-    if (top_.size() == most_) {
-      row = std::move(top_.back());
-      top_.pop_back();
-    }
-    row.bytes = bytes;
-    row.path.assign(line.path);
-    row.number = line.number;
-    row.text.assign(line.text);
-    top_.insert(top_.begin() + static_cast<std::ptrdiff_t>(index), std::move(row));
-  }
-
-  std::size_t most_;
-  std::vector<Row> top_;
-};
 
 using Sizes = std::map<std::string, std::uint64_t, std::less<>>;
 
@@ -190,6 +145,30 @@ void write_change_table(const Sizes& old_sizes, const Sizes& new_sizes,
 }
 
 } // namespace
+
+void LineSizes::end_source_line(const SourceLine& line, std::uint64_t bytes) {
+  if (top_.size() == most_ && (most_ == 0 || bytes <= top_.back().bytes)) {
+    return;
+  }
+  // After every row with at least as much code: a later line of equal size
+  // comes after an earlier one.
+  const auto index =
+      static_cast<std::size_t>(std::upper_bound(top_.begin(), top_.end(), bytes,
+                                                [](std::uint64_t size, const Row& row) {
+                                                  return size > row.bytes;
+                                                }) -
+                               top_.begin());
+  Row row;
+  if (top_.size() == most_) {
+    row = std::move(top_.back());
+    top_.pop_back();
+  }
+  row.bytes = bytes;
+  row.path.assign(line.path);
+  row.number = line.number;
+  row.text.assign(line.text);
+  top_.insert(top_.begin() + static_cast<std::ptrdiff_t>(index), std::move(row));
+}
 
 int report_sizes(std::span<const char* const> names, std::uint8_t top_lines,
                  ConversionRun& run, std::FILE* output, std::FILE* messages) {

@@ -7,6 +7,7 @@
 
 #include "listing/build_noise_mask.h"
 #include "listing/columns.h"
+#include "listing/scan.h"
 
 namespace vadrimel {
 
@@ -16,14 +17,15 @@ constexpr std::uint64_t WORD_BYTES = 2;
 
 /// The source text of a line whose path has been taken off.
 std::string_view source_text(std::string_view text) {
-  if (text.size() <= SOURCE_COLUMN) {
+  const std::size_t end = scan::after_last_non_space(text);
+  if (end <= SOURCE_COLUMN) {
     return {};
   }
-  text.remove_prefix(SOURCE_COLUMN);
-  const std::size_t last = text.find_last_not_of(SPACE);
-  text = text.substr(0, last == std::string_view::npos ? 0 : last + 1);
-  const std::size_t first = text.find_first_not_of(" \t");
-  return first == std::string_view::npos ? std::string_view() : text.substr(first);
+  text = text.substr(SOURCE_COLUMN, end - SOURCE_COLUMN);
+  while (!text.empty() && (text.front() == SPACE || text.front() == '\t')) {
+    text.remove_prefix(1);
+  }
+  return text;
 }
 
 std::uint64_t hex_value(std::string_view digits) {
@@ -47,13 +49,18 @@ SourceLines::SourceLines() {
 void SourceLines::take_line(std::string_view text, std::string_view path) {
   if (!path.empty()) {
     end_current_line();
-    auto file = files_.find(path);
-    if (file == files_.end()) {
-      file = files_.emplace(std::string(path), File{}).first;
+    // Most lines are of the file of the line before.
+    if (current_file_ == nullptr || path != current_.path) {
+      auto file = files_.find(path);
+      if (file == files_.end()) {
+        file = files_.emplace(std::string(path), File{}).first;
+      }
+      current_file_ = &file->second;
+      current_.path = file->first;
     }
-    current_file_ = &file->second;
     text_.assign(source_text(text));
-    current_ = {.path = file->first, .number = ++current_file_->lines, .text = text_};
+    current_.number = ++current_file_->lines;
+    current_.text = text_;
   }
   if (starts_with_address_and_value(text)) {
     if (current_file_ == nullptr) {
