@@ -10,7 +10,12 @@ ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noex
   output_stream_.start(sink, options_.record_end);
   source_path_.forget();
   held_line_.clear();
-  int result = CHUNK_LINE_END;
+  int result = fetch_line_chunk(line_buffer_, input_stream_);
+  // An input that cannot be read at all (a folder as standard input) gives
+  // no output, not even the empty record of an empty input.
+  if (result != CHUNK_END_OF_FILE || !input_stream_.read_failed()) {
+    take_chunk(result == CHUNK_SPLIT);
+  }
   while (result != CHUNK_END_OF_FILE && !output_stream_.failed()) {
     result = fetch_line_chunk(line_buffer_, input_stream_);
     take_chunk(result == CHUNK_SPLIT);

@@ -130,6 +130,10 @@ bool names_same_file(const std::string& input_name, const std::string& output_na
   return input && input == identity_of_name(output_name);
 }
 
+bool names_existing_file(const std::string& name) {
+  return identity_of_name(name).has_value();
+}
+
 bool names_existing_listing(const std::string& name) {
   const std::optional<fs::path> path = native_path(name);
   const std::optional<fs::path> target = path ? final_name(*path) : std::nullopt;
@@ -159,6 +163,7 @@ std::string output_name_for(std::string_view listing_as_given) {
 namespace vadrimel {
 
 void FilesOfRun::add(const std::string& name) {
+  names_.push_back(name);
   if (const std::optional<FileIdentity> identity = identity_of_name(name)) {
     identities_.push_back(*identity);
   }
@@ -172,8 +177,15 @@ void FilesOfRun::add(const FileSink& sink) {
 
 bool FilesOfRun::holds(const std::string& name) const {
   const std::optional<FileIdentity> identity = identity_of_name(name);
-  return identity && std::find(identities_.begin(), identities_.end(), *identity) !=
-                         identities_.end();
+  if (identity &&
+      std::find(identities_.begin(), identities_.end(), *identity) != identities_.end()) {
+    return true;
+  }
+  // A name given that no file has yet would be created by one conversion
+  // and read by another.
+  return std::any_of(names_.begin(), names_.end(), [&name](const std::string& given) {
+    return names_alike(given, name);
+  });
 }
 
 } // namespace vadrimel

@@ -65,6 +65,9 @@ private:
 /// Other devices and anything that does not exist yet are never the same.
 bool names_same_file(const std::string& input_name, const std::string& output_name);
 
+/// True when `name` leads to an existing regular file or block device.
+bool names_existing_file(const std::string& name);
+
 /// True when `name` is of an existing file, not a directory, whose name ends
 /// in ".lst" in any letter case, or that is reached through a link whose name
 /// does.
@@ -76,18 +79,21 @@ bool names_existing_listing(const std::string& name);
 std::string output_name_for(std::string_view listing_as_given);
 
 /// The files that one -b command names as listings and has written as
-/// outputs, by identity: none of them may become an output.
+/// outputs, by identity, and the names it was given: none of them may become
+/// an output.
 class FilesOfRun {
 public:
-  /// Remembers the file `name` leads to, when it exists.
+  /// Remembers `name`, and the file it leads to when it exists.
   void add(const std::string& name);
   /// Remembers the file `sink` writes.
   void add(const FileSink& sink);
-  /// True when `name` leads to one of the files remembered.
+  /// True when `name` leads to one of the files remembered, or is one of
+  /// the names.
   [[nodiscard]] bool holds(const std::string& name) const;
 
 private:
   std::vector<FileIdentity> identities_;
+  std::vector<std::string> names_;
 };
 
 } // namespace vadrimel

@@ -20,8 +20,12 @@ namespace vadrimel {
 
 /// What makes an output name one that may not be written.
 struct OutputChecks {
-  /// Option -f: an existing listing may be overwritten.
+  /// Option -f: an existing listing may be overwritten, and with more than
+  /// two names any existing file.
   bool overwrite_listing = false;
+  /// More than two names were given (a shell glob, most often): an existing
+  /// output is not overwritten without -f.
+  bool more_than_two_names = false;
   /// With -b: the files named as listings and written as outputs so far,
   /// none of which may become an output; the output written is added.
   FilesOfRun* files_of_run = nullptr;

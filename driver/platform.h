@@ -70,6 +70,15 @@ bool leads_to_directory(const std::filesystem::path& path);
 /// links followed, as the system resolves it; empty when there is none.
 std::optional<std::filesystem::path> final_name(const std::filesystem::path& path);
 
+/// True when `stream` is connected to a file, a pipe or a device: not so for
+/// a standard stream that the program was started with closed.
+bool stream_is_open(std::FILE* stream);
+
+/// True when two names, neither of which need exist, name one file as the
+/// names read: the same after `.` and `..` are resolved, on Windows made
+/// absolute and in any letter case.
+bool names_alike(const std::string& first, const std::string& second);
+
 /// True when the last failed write failed because the reading end of a pipe
 /// has gone.
 bool reader_has_left();
@@ -83,6 +92,9 @@ public:
   Console& operator=(const Console&) = delete;
   virtual ~Console() = default;
 
+  /// True when the console has a window on the screen (not so for a program
+  /// started by a service or the task scheduler, or without a window).
+  [[nodiscard]] virtual bool has_window() const = 0;
   /// True when standard input is this console, so that a key can be read.
   [[nodiscard]] virtual bool input_is_console() const = 0;
   /// True when anything has been written to the window since the program
@@ -106,7 +118,8 @@ std::unique_ptr<Console> console_window_of_its_own();
 bool is_help_request(std::string_view argument);
 
 /// Where the help sends its reader for more: "man vadrimel", or on Windows the
-/// manual that comes with the program, vadrimel.html beside its folder bin.
+/// manual that comes with the program, vadrimel.html beside its folder bin
+/// where it lies there, otherwise where the zip holds it.
 std::string manual_reference();
 
 /// The name as the system resolves its last part: on Windows without the

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <array>
@@ -72,14 +73,44 @@ std::optional<fs::path> final_name(const fs::path& path) {
   // a part at a time and touched 68 KiB more memory than the whole
   // conversion otherwise does.
   std::array<char, PATH_MAX> resolved{};
-  if (realpath(path.c_str(), resolved.data()) == nullptr) {
+  if (realpath(path.c_str(), resolved.data()) != nullptr) {
+    fs::path target(resolved.data());
+    if (leads_to_directory(target)) {
+      return std::nullopt;
+    }
+    return target;
+  }
+  if (errno != ENAMETOOLONG) {
     return std::nullopt;
   }
-  fs::path target(resolved.data());
-  if (leads_to_directory(target)) {
+  // In a folder too deep for an absolute name, the links are followed by
+  // hand, each target taken from its link's folder, so that names stay as
+  // short as the ones given.
+  constexpr int MOST_LINKS = 40;
+  fs::path name = path;
+  std::error_code error;
+  for (int link = 0; link < MOST_LINKS && fs::is_symlink(name, error); ++link) {
+    const fs::path target = fs::read_symlink(name, error);
+    if (error) {
+      return std::nullopt;
+    }
+    name = target.is_absolute() ? target : name.parent_path() / target;
+  }
+  if (!identity_of(name) && !fs::exists(name, error)) {
     return std::nullopt;
   }
-  return target;
+  if (leads_to_directory(name)) {
+    return std::nullopt;
+  }
+  return name;
+}
+
+bool stream_is_open(std::FILE* stream) {
+  return fcntl(fileno(stream), F_GETFD) != -1;
+}
+
+bool names_alike(const std::string& first, const std::string& second) {
+  return fs::path(first).lexically_normal() == fs::path(second).lexically_normal();
 }
 
 bool reader_has_left() {

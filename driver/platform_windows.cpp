@@ -256,14 +256,17 @@ std::optional<fs::path> full_path(const std::string& name) {
 
 const std::string_view FOLDER_SEPARATORS = "\\/:";
 
-std::vector<std::string> listings_named(const std::string& name) {
+std::vector<std::string> listings_named(const std::string& name_as_given) {
+  // Matched as dir matches it: the dots and spaces that end the last part
+  // are dropped (*.lst. lists in.lst).
+  const std::string name(resolved_name(name_as_given));
   const std::size_t last_part = name.find_last_of(FOLDER_SEPARATORS) + 1;
   const std::optional<fs::path> pattern = native_path(name);
   const std::optional<std::wstring> wide_part =
       to_utf16(std::string_view(name).substr(last_part), MB_ERR_INVALID_CHARS);
   if (name.find_first_of("*?", last_part) == std::string::npos || !pattern ||
       !wide_part) {
-    return {name};
+    return {name_as_given};
   }
   std::vector<std::wstring> found;
   WIN32_FIND_DATAW data;
@@ -336,9 +339,32 @@ std::optional<fs::path> final_name(const fs::path& path) {
   return std::nullopt;
 }
 
+bool stream_is_open(std::FILE* stream) {
+  const int descriptor = _fileno(stream);
+  if (descriptor < 0) {
+    return false;
+  }
+  const intptr_t handle = _get_osfhandle(descriptor);
+  // -2: a standard stream with no handle behind it.
+  return handle != -1 && handle != -2;
+}
+
+bool names_alike(const std::string& first, const std::string& second) {
+  const std::optional<fs::path> first_full = full_path(first);
+  const std::optional<fs::path> second_full = full_path(second);
+  if (!first_full || !second_full) {
+    return first == second;
+  }
+  const std::wstring& one = first_full->native();
+  const std::wstring& other = second_full->native();
+  return CompareStringOrdinal(one.data(), static_cast<int>(one.size()), other.data(),
+                              static_cast<int>(other.size()), TRUE) == CSTR_EQUAL;
+}
+
 bool reader_has_left() {
   const DWORD error = GetLastError();
-  return errno == EPIPE || error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE;
+  return errno == EPIPE || error == ERROR_NO_DATA || error == ERROR_BROKEN_PIPE ||
+         error == ERROR_PIPE_NOT_CONNECTED;
 }
 
 void write_message(std::FILE* messages, std::string_view text) {
@@ -368,6 +394,7 @@ public:
                             nullptr)),
         start_(cursor()) {}
 
+  [[nodiscard]] bool has_window() const override { return GetConsoleWindow() != nullptr; }
   [[nodiscard]] bool input_is_console() const override {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
@@ -434,11 +461,16 @@ std::string manual_reference() {
       // The program stands in bin; the manual in the folder above it.
       const fs::path manual =
           fs::path(program).parent_path().parent_path() / L"vadrimel.html";
-      return to_utf8(manual.native());
+      if (GetFileAttributesW(manual.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        return to_utf8(manual.native());
+      }
+      break;
     }
     program.resize(program.size() * 4);
   }
-  return "vadrimel.html";
+  // Copied out of its folder, the program names the manual where the zip
+  // holds it.
+  return "vadrimel.html, beside the folder bin in the zip vadrimel came in";
 }
 
 std::string_view resolved_name(std::string_view name) {

@@ -19,6 +19,11 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
   std::FILE* const messages =
       command.mode == Mode::TWO_NAMES || command.mode == Mode::BATCH ? streams.output
                                                                      : streams.errors;
+  // Started with standard output closed, the program would open the first
+  // listing in its place.
+  if (messages == streams.errors && !stream_is_open(streams.output)) {
+    return report_fatal(messages, "can't write file", "(standard output)");
+  }
   try {
     const std::unique_ptr<ConversionRun> run = allocate(command.options);
     if (!run) {
@@ -39,8 +44,9 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
       break;
     }
     return convert_listing(command.names[0], command.names[1],
-                           {.overwrite_listing = command.overwrite_listing}, *run,
-                           messages);
+                           {.overwrite_listing = command.overwrite_listing,
+                            .more_than_two_names = command.names.size() > 2},
+                           *run, messages);
   } catch (const std::bad_alloc&) {
     // The run's buffers are allocated before any output is created; what
     // can still run out is the little that checking the names takes.
@@ -49,7 +55,8 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
 }
 
 void keep_messages_on_screen(Console& console) {
-  if (console.input_is_console() && console.printed_since_start()) {
+  if (console.has_window() && console.input_is_console() &&
+      console.printed_since_start()) {
     console.say("Press any key to close this window.\n");
     console.wait_for_key();
   }

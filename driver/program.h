@@ -28,8 +28,8 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
                  RunAllocator allocate);
 
 /// Keeps what the program printed in a console window of its own on the
-/// screen: says so and waits for a key, when standard input is that console.
-/// Does nothing when nothing was printed.
+/// screen: says so and waits for a key, when the console has a window and
+/// standard input is that console. Does nothing when nothing was printed.
 void keep_messages_on_screen(Console& console);
 
 } // namespace vadrimel

@@ -24,6 +24,13 @@ int convert_listing(const std::string& input_name, const std::string& output_nam
   if (!checks.overwrite_listing && names_existing_listing(output_name)) {
     return report_fatal(messages, "won't overwrite listing file", output_name);
   }
+  // `vadrimel -p *` in a folder of a build's files would convert one of them
+  // into the next.
+  if (!checks.overwrite_listing && checks.more_than_two_names &&
+      names_existing_file(output_name)) {
+    return report_fatal(messages, "won't overwrite file, more than two names given",
+                        output_name);
+  }
   FileSink output_file;
   if (!output_file.create(output_name)) {
     return report_fatal(messages, "can't create file", output_name);

@@ -225,8 +225,9 @@ TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
 /// A console whose facts a test sets, recording what it was asked to do.
 class FakeConsole final : public Console {
 public:
-  FakeConsole(bool input_is_console, bool printed)
-      : input_is_console_(input_is_console), printed_(printed) {}
+  FakeConsole(bool window, bool input_is_console, bool printed)
+      : window_(window), input_is_console_(input_is_console), printed_(printed) {}
+  [[nodiscard]] bool has_window() const override { return window_; }
   [[nodiscard]] bool input_is_console() const override { return input_is_console_; }
   [[nodiscard]] bool printed_since_start() const override { return printed_; }
   void say(std::string_view text) override { said_ += text; }
@@ -236,18 +237,21 @@ public:
   int waits_ = 0;
 
 private:
+  bool window_;
   bool input_is_console_;
   bool printed_;
 };
 
 TEST(KeepMessagesOnScreenTest, WaitsOnlyForWhatCanBeReadAndAKeyPressed) {
-  for (const bool input_is_console : {false, true}) {
-    for (const bool printed : {false, true}) {
-      FakeConsole console(input_is_console, printed);
-      keep_messages_on_screen(console);
-      const bool due = input_is_console && printed;
-      EXPECT_EQ(console.waits_, due ? 1 : 0) << input_is_console << printed;
-      EXPECT_EQ(console.said_, due ? "Press any key to close this window.\n" : "");
+  for (const bool window : {false, true}) {
+    for (const bool input_is_console : {false, true}) {
+      for (const bool printed : {false, true}) {
+        FakeConsole console(window, input_is_console, printed);
+        keep_messages_on_screen(console);
+        const bool due = window && input_is_console && printed;
+        EXPECT_EQ(console.waits_, due ? 1 : 0) << window << input_is_console << printed;
+        EXPECT_EQ(console.said_, due ? "Press any key to close this window.\n" : "");
+      }
     }
   }
 }

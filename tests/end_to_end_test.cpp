@@ -526,14 +526,15 @@ TEST_F(EndToEndTest, ListingNamesThatAreNotFilesBehaveAsBefore) {
 TEST_F(EndToEndTest, HelpAndVersion) {
   const std::string version = std::string("vadrimel ") + VADRIMEL_VERSION + "\n";
   const std::vector<std::vector<std::string>> help_lines = {
-      {"--help"}, {"-h"}, {"-m80", "-h"}, {"-V", "--help"}, {"-h", "in.lst"}};
+      {"--help"},       {"-h"},           {"-m80", "-h"},
+      {"-V", "--help"}, {"-h", "in.lst"}, {"-b", "-h", "in.lst"}};
   for (const auto& arguments : help_lines) {
     const Outcome outcome = run(arguments);
     EXPECT_EQ(outcome.status, 0) << arguments.front();
     EXPECT_TRUE(outcome.out.starts_with(std::string("vadrimel ") + VADRIMEL_VERSION));
     for (const char* option :
          {"-m<MAXLENGTH>", "-p ", "-f ", "-h, --help",
-          ON_WINDOWS ? "vadrimel.html\n" : "More in the manual: man vadrimel\n"}) {
+          ON_WINDOWS ? "vadrimel.html" : "More in the manual: man vadrimel\n"}) {
       EXPECT_NE(outcome.out.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(outcome.err, "");
@@ -686,8 +687,14 @@ TEST_F(EndToEndTest, StandardStreamFailuresWithC) {
        "Fatal: input and output are the same file:(standard output)\n"},
       {program_command({"-c", "in.lst"}) + " >/dev/full", "", 1,
        "Fatal: can't write file:(standard output)\n"},
-      {program_command({"-c"}) + " <dir", " >/dev/null", 1,
+      {program_command({"-c"}) + " <dir", " >out", 1,
        "Fatal: can't read file:(standard input)\n"},
+      // Started with standard output closed, the listing would be opened in
+      // its place.
+      {program_command({"-c", "in.lst"}) + " >&-", "", 1,
+       "Fatal: can't write file:(standard output)\n"},
+      {program_command({"-s", "in.lst"}) + " >&-", "", 1,
+       "Fatal: can't write file:(standard output)\n"},
       // A reader that has had enough is no failure worth a message.
       {program_command({"-c", "big.lst", "big.lst"}), " | head -c10 >/dev/null", 1, ""},
       // Help and version are output: failing to deliver them is a failure.
@@ -700,7 +707,40 @@ TEST_F(EndToEndTest, StandardStreamFailuresWithC) {
     EXPECT_EQ(read_file("status"), std::to_string(status) + "\n") << command;
     EXPECT_EQ(read_file("err"), err) << command;
   }
+  // Nothing is written before standard input proves readable.
+  EXPECT_EQ(read_file("out"), "");
   expect_file("in.lst", LISTING);
+}
+
+// In a folder whose absolute name is longer than the system resolves, the
+// guards still look at the names given and follow links by hand.
+TEST_F(EndToEndTest, DeepFolderKeepsTheGuards) {
+  const std::string level(200, 'd');
+  constexpr int LEVELS = 25;
+  for (int depth = 0; depth < LEVELS; ++depth) {
+    fs::create_directory(level);
+    fs::current_path(level);
+  }
+  const std::string listing = "l C:\\l\n";
+  write_file("a.lst", listing);
+  write_file("b.lst", "keep\n");
+  fs::create_symlink("b.lst", "out.txt");
+  expect_run({"a.lst", "b.lst"}, 1, "Fatal: won't overwrite listing file:b.lst\n");
+  expect_run({"a.lst", "out.txt"}, 1, "Fatal: won't overwrite listing file:out.txt\n");
+  expect_run({"a.lst", "./a.lst"}, 1,
+             "Fatal: input and output are the same file:./a.lst\n");
+  expect_file("a.lst", listing);
+  expect_file("b.lst", "keep\n");
+  expect_run({"a.lst", "a.txt"}, 0, "");
+  expect_file("a.txt", "FILE:C:\\l\r\nl\r\n\r\n");
+  // The folders go from the deepest up, each by a name the system takes.
+  for (int depth = 0; depth < LEVELS; ++depth) {
+    for (const auto& entry : fs::directory_iterator(".")) {
+      fs::remove(entry.path());
+    }
+    fs::current_path("..");
+    fs::remove(level);
+  }
 }
 
 // git shows any file through a converter named in its configuration: the
@@ -966,7 +1006,7 @@ TEST_F(EndToEndTest, WindowsHabits) {
   const Outcome help = run({"/?"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(help.out.starts_with("vadrimel ")) << help.out;
-  EXPECT_NE(help.out.find("vadrimel.html\n"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("vadrimel.html"), std::string::npos) << help.out;
   // A console of its own, as Explorer gives, but input that is no console:
   // the program says what it has to say and ends, waiting for no key.
   write_file("in.txt", "");
@@ -1074,6 +1114,22 @@ TEST_F(EndToEndTest, NoSlipCostsAFile) {
        {"-b", "a.lst", "b.lst"},
        named + "a.txt\n",
        {{"b.txt", converted}}},
+      {"a shell glob in a build's image folder",
+       {{"app.X.production.cof", "cof"},
+        {"app.X.production.hex", "hex"},
+        {"app.X.production.lst", listing},
+        {"app.X.production.map", "map"}},
+       {},
+       {"-p", "app.X.production.cof", "app.X.production.hex", "app.X.production.lst",
+        "app.X.production.map"},
+       "Fatal: won't overwrite file, more than two names given:app.X.production.hex\n",
+       {}},
+      {"an output named on the command line, which does not exist yet",
+       {{"x.lst", listing}},
+       {},
+       {"-b", "x.lst", "x.txt"},
+       named + "x.txt\nFatal: can't open file:x.txt\n",
+       {}},
   };
   for (const SlipCase& test : cases) {
     // Windows keeps no two names apart by letter case, and links need rights.
@@ -1096,6 +1152,15 @@ TEST_F(EndToEndTest, NoSlipCostsAFile) {
     }
     for (const auto& [name, bytes] : test.written) {
       expect_file(name, bytes);
+    }
+    // And nothing else was made.
+    for (const auto& entry : fs::directory_iterator(".")) {
+      const std::string name = entry.path().filename().string();
+      const auto named_here = [&name](const auto& pair) { return pair.first == name; };
+      EXPECT_TRUE(std::any_of(test.files.begin(), test.files.end(), named_here) ||
+                  std::any_of(test.links.begin(), test.links.end(), named_here) ||
+                  std::any_of(test.written.begin(), test.written.end(), named_here))
+          << name;
     }
   }
 }
@@ -1138,8 +1203,9 @@ TEST_F(EndToEndTest, UnreadableInputIsAFailure) {
   if (ON_WINDOWS) {
     GTEST_SKIP() << "skipped: needs /proc/self/mem";
   }
+  // Nothing could be read, so nothing is written, not even an empty record.
   expect_run({"/proc/self/mem", "out.txt"}, 1, "Fatal: can't read file:/proc/self/mem\n");
-  expect_file("out.txt", "\r\n");
+  expect_file("out.txt", "");
 }
 
 TEST_F(EndToEndTest, LongFileNamesAreUsedWhole) {
