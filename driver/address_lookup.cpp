@@ -1,6 +1,5 @@
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -10,6 +9,7 @@
 #include "driver/messages.h"
 #include "driver/modes.h"
 #include "driver/report_output.h"
+#include "listing/columns.h"
 
 namespace vadrimel {
 
@@ -28,17 +28,11 @@ std::optional<std::uint64_t> address_named(std::string_view argument) {
   }
   std::uint64_t address = 0;
   for (const char digit : argument) {
-    std::uint64_t value = 0;
-    if (digit >= '0' && digit <= '9') {
-      value = static_cast<std::uint64_t>(digit - '0');
-    } else if (digit >= 'a' && digit <= 'f') {
-      value = static_cast<std::uint64_t>(digit - 'a' + 10);
-    } else if (digit >= 'A' && digit <= 'F') {
-      value = static_cast<std::uint64_t>(digit - 'A' + 10);
-    } else {
+    const int value = hex_digit_value(digit);
+    if (value < 0) {
       return std::nullopt;
     }
-    address = address * 16 + value;
+    address = address * 16 + static_cast<std::uint64_t>(value);
   }
   return address;
 }

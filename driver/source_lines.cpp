@@ -31,8 +31,7 @@ std::string_view source_text(std::string_view text) {
 std::uint64_t hex_value(std::string_view digits) {
   std::uint64_t value = 0;
   for (const char digit : digits) {
-    value = value * 16 +
-            static_cast<std::uint64_t>(digit <= '9' ? digit - '0' : digit - 'a' + 10);
+    value = value * 16 + static_cast<std::uint64_t>(hex_digit_value(digit));
   }
   return value;
 }

@@ -291,6 +291,8 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      "Listing File Generated:\r\nFILE:C:\\a b.c\r\n" + SPACES_13 +
          "     CALL      0x????,0x0     f();\r\n\r\n" + SPACES_13 +
          "     MOVLW     0x1\r\n\r\n"},
+    {"-d masks after the path is taken off", "Listing File Generated: Tue  C:\\x y.c\n", DIFF,
+     "FILE:C:\\x y.c\r\nListing File Generated:\r\n\r\n"},
     {"-d masks a line too long to hold in its first piece only",
      long_instruction_line() + "\n", DIFF, long_instruction_records() + "\r\n"},
     {"-l ends records in LF",
@@ -485,15 +487,22 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
   const std::string output = (folder / "out.txt").string();
   testing::write_file(input, "a C:\\x\n");
   testing::write_file(output, "keep");
-  const testing::CapturedMessages messages;
-  const std::vector<const char*> arguments = {"vadrimel", "-p", input.c_str(),
-                                              output.c_str()};
   const RunAllocator no_memory = [](const ConversionOptions&) {
     return std::unique_ptr<ConversionRun>();
   };
-  EXPECT_EQ(run_vadrimel(arguments, {stdin, messages.file(), messages.file()}, no_memory),
-            1);
-  EXPECT_EQ(messages.text(), "Fatal: not enough memory to convert\n");
+  // The message goes where the mode's messages go: standard error where
+  // standard output carries the conversion or a report.
+  for (const char* mode : {"-p", "-c", "-s"}) {
+    const testing::CapturedMessages out;
+    const testing::CapturedMessages err;
+    const std::vector<const char*> arguments = {"vadrimel", mode, input.c_str(),
+                                                output.c_str()};
+    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}, no_memory), 1);
+    const bool to_output = std::string_view(mode) == "-p";
+    EXPECT_EQ((to_output ? out : err).text(), "Fatal: not enough memory to convert\n")
+        << mode;
+    EXPECT_EQ((to_output ? err : out).text(), "") << mode;
+  }
   EXPECT_EQ(testing::read_file(output), "keep");
   EXPECT_EQ(testing::read_file(input), "a C:\\x\n");
   std::filesystem::remove_all(folder);

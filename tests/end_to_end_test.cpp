@@ -697,6 +697,9 @@ TEST_F(EndToEndTest, StandardStreamFailuresWithC) {
        "Fatal: can't write file:(standard output)\n"},
       // A reader that has had enough is no failure worth a message.
       {program_command({"-c", "big.lst", "big.lst"}), " | head -c10 >/dev/null", 1, ""},
+      // Once the reader has gone, no further listing is even opened.
+      {program_command({"-c", "big.lst", "missing.lst"}), " | head -c10 >/dev/null", 1,
+       ""},
       // Help and version are output: failing to deliver them is a failure.
       {program_command({"-h"}) + " >/dev/full", "", 1, ""},
       {program_command({"--version"}) + " >&-", "", 1, ""},

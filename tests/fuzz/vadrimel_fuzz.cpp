@@ -8,12 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "driver/command_line.h"
-#include "tests/conversion_support.h"
+#include "driver/conversion_run.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -91,13 +93,28 @@ std::string visible_characters(std::string_view text) {
   return visible;
 }
 
+/// One run per set of options, kept from one input to the next as the
+/// program keeps it from one listing to the next: making one is most of the
+/// cost of a small input.
+vadrimel::ConversionRun& run_for(const vadrimel::ConversionOptions& options) {
+  static std::vector<
+      std::pair<vadrimel::ConversionOptions, std::unique_ptr<vadrimel::ConversionRun>>>
+      runs;
+  for (auto& [kept, run] : runs) {
+    if (kept == options) {
+      return *run;
+    }
+  }
+  runs.emplace_back(options, std::make_unique<vadrimel::ConversionRun>(options));
+  return *runs.back().second;
+}
+
 std::string convert(const std::string& listing,
                     const vadrimel::ConversionOptions& options,
                     std::size_t largest_read) {
   MemorySource source(listing, largest_read);
   MemorySink sink;
-  const vadrimel::ConversionResult result =
-      vadrimel::testing::convert_stream(source, sink, options);
+  const vadrimel::ConversionResult result = run_for(options).convert(source, sink);
   require(!result.read_failed && !result.write_failed);
   return sink.written();
 }
@@ -192,7 +209,11 @@ void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
     require(command.names.size() >= 2);
     break;
   case vadrimel::Mode::BATCH:
+  case vadrimel::Mode::SIZES:
     require(!command.names.empty());
+    break;
+  case vadrimel::Mode::ADDRESSES:
+    require(command.names.size() >= 2);
     break;
   case vadrimel::Mode::STANDARD_OUTPUT:
     break;
