@@ -291,8 +291,8 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      "Listing File Generated:\r\nFILE:C:\\a b.c\r\n" + SPACES_13 +
          "     CALL      0x????,0x0     f();\r\n\r\n" + SPACES_13 +
          "     MOVLW     0x1\r\n\r\n"},
-    {"-d masks after the path is taken off", "Listing File Generated: Tue  C:\\x y.c\n", DIFF,
-     "FILE:C:\\x y.c\r\nListing File Generated:\r\n\r\n"},
+    {"-d masks after the path is taken off", "Listing File Generated: Tue  C:\\x y.c\n",
+     DIFF, "FILE:C:\\x y.c\r\nListing File Generated:\r\n\r\n"},
     {"-d masks a line too long to hold in its first piece only",
      long_instruction_line() + "\n", DIFF, long_instruction_records() + "\r\n"},
     {"-l ends records in LF",
@@ -348,6 +348,10 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"-w breaks a word longer than the room", line_of(100), wrapped_at(60),
      line_of(60) + "\r\n" + spaces(43) + line_of(17) + "\r\n" + spaces(43) + line_of(17) +
          "\r\n" + spaces(43) + line_of(6) + "\r\n"},
+    {"-w never breaks the first record before the source column",
+     spaces(43) + line_of(60), wrapped_at(60),
+     spaces(43) + line_of(17) + "\r\n" + spaces(43) + line_of(17) + "\r\n" + spaces(43) +
+         line_of(17) + "\r\n" + spaces(43) + line_of(9) + "\r\n"},
     {"-w never breaks the first record before the source's first word",
      spaces(10) + "a " + line_of(80), wrapped_at(60),
      spaces(10) + "a " + line_of(48) + "\r\n" + spaces(43) + line_of(17) + "\r\n" +

@@ -117,6 +117,8 @@ TEST(SplitOffSourcePathTest, TheCurrentPathAndTheFileColumn) {
           // Source that reaches byte 122 leaves no File column; the current
           // path still ends the line.
           {long_source + " " + relative, "", long_source + " " + relative, ""},
+          {std::string(122, ' ') + "y " + relative, "",
+           std::string(122, ' ') + "y " + relative, ""},
           {long_source + " " + relative, relative, long_source, relative},
           {long_source + "yyy " + relative, relative, long_source + "yyy", relative},
           {long_source + "yyy " + relative, "x.s", long_source + "yyy " + relative, ""},
