@@ -132,6 +132,23 @@ def compare_options(program, listing, runs):
           f"{cpu['two names']:.3f} s, ratio {cpu['-c'] / cpu['two names']:.2f}")
 
 
+def compare_reports(program, listing, runs):
+    """CPU time and peak memory of the reports against -p on the same listing:
+    -s with its ten lines, and -a with 100 addresses."""
+    addresses = [f"{address * 0x1462:x}" for address in range(100)]
+    commands = {
+        "-p": ([program, "-p", listing, os.devnull], None),
+        "-s": ([program, "-s", listing], None),
+        "-a": ([program, "-a", listing] + addresses, None),
+    }
+    cpu = compare(commands, runs, measure=1)
+    print(f"reports against -p, CPU time (user + system), median of {runs}:")
+    for name in ("-p", "-s", "-a"):
+        memory = peak_memory(commands[name][0])
+        print(f"  {name}: {cpu[name]:.3f} s, ratio {cpu[name] / cpu['-p']:.2f}; "
+              f"peak memory {memory} KiB")
+
+
 def make_tabs_line(path, size_mib):
     """A single line of tabs with no line feed: the largest expansion -t can
     meet, 255 columns for each byte at -t255."""
@@ -262,6 +279,7 @@ def main():
         (f"{args.size:g} MiB listing", big),
         (f"{args.line_size:g} MiB line, no line feed", one_line)], out, args.runs)
     compare_options(program, big, args.runs)
+    compare_reports(program, big, args.runs)
     tabs_line = os.path.join(work, "tabs_line.lst")
     make_tabs_line(tabs_line, args.line_size)
     for options in (["-p"], ["-p", "-t255", "-w", "-m80"]):

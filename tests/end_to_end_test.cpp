@@ -1057,6 +1057,10 @@ TEST_F(EndToEndTest, WindowsPatternsWithB) {
   expect_run({"-b", "*.lst"}, 0, "");
   expect_file("foo.txt", "FILE:C:\\f\r\nfoo\r\n\r\n");
   expect_file("foo.lstx", "other C:\\o\n");
+  // As dir lists them: the pattern's trailing dots and spaces are dropped.
+  fs::remove("foo.txt");
+  expect_run({"-b", "fo*.lst. "}, 0, "");
+  expect_file("foo.txt", "FILE:C:\\f\r\nfoo\r\n\r\n");
 }
 #endif
 
