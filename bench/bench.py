@@ -135,7 +135,7 @@ def compare_options(program, listing, runs):
 def compare_reports(program, listing, runs):
     """CPU time and peak memory of the reports against -p on the same listing:
     -s with its ten lines, and -a with 100 addresses."""
-    addresses = [f"{address * 0x1462:x}" for address in range(100)]
+    addresses = [f"{address * 0x10:x}" for address in range(100)]
     commands = {
         "-p": ([program, "-p", listing, os.devnull], None),
         "-s": ([program, "-s", listing], None),

@@ -116,7 +116,10 @@ void ConversionRun::write_pieces(std::string_view text, BlankText blank,
 
 /// Options -t and -w: the text as one unit, tabs expanded, cut at the
 /// maximum length, wrapped, or written whole as it is expanded.
-void ConversionRun::write_laid_out(std::string_view text, BlankText blank) noexcept {
+// Out of line: inlined, it made the loop of the other modes too large for
+// GCC to inline their steps (see docs/design.md).
+[[gnu::noinline]] void ConversionRun::write_laid_out(std::string_view text,
+                                                     BlankText blank) noexcept {
   const std::string_view shown = without_trailing_blanks(text, options_.tab_size);
   if (shown.empty() && blank == BlankText::EMPTIED) {
     output_stream_.write_line_record({});

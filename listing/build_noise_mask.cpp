@@ -17,7 +17,7 @@ constexpr std::array<std::string_view, 12> BRANCHES = {
     "BC", "BN", "BNC", "BNN", "BNOV", "BNZ", "BOV", "BRA", "BZ", "CALL", "GOTO", "RCALL"};
 constexpr std::size_t LONGEST_BRANCH = 5;
 
-bool is_lower_case_hex_digit(char character) noexcept {
+constexpr bool is_lower_case_hex_digit(char character) noexcept {
   return (character >= '0' && character <= '9') || (character >= 'a' && character <= 'f');
 }
 
@@ -25,8 +25,24 @@ bool is_hex_digit(char character) noexcept {
   return is_lower_case_hex_digit(character) || (character >= 'A' && character <= 'F');
 }
 
+/// Every byte, by its code: whether it is a lower-case hex digit.
+constexpr std::array<bool, 256> LOWER_CASE_HEX = [] {
+  std::array<bool, 256> table{};
+  for (std::size_t code = 0; code < table.size(); ++code) {
+    table[code] = is_lower_case_hex_digit(static_cast<char>(code));
+  }
+  return table;
+}();
+
+/// Looks at every digit, whatever the ones before it were: the digits vary
+/// from line to line, and a test that stops at the first failure jumps
+/// where the processor cannot foresee.
 bool all_lower_case_hex(std::string_view digits) noexcept {
-  return std::all_of(digits.begin(), digits.end(), is_lower_case_hex_digit);
+  bool all = true;
+  for (const char digit : digits) {
+    all &= LOWER_CASE_HEX[static_cast<unsigned char>(digit)];
+  }
+  return all;
 }
 
 /// The hex digits of the target of a branch or a call at the instruction

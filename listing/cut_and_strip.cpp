@@ -1,5 +1,7 @@
 #include "listing/cut_and_strip.h"
 
+#include <algorithm>
+
 #include "listing/scan.h"
 
 namespace vadrimel {
@@ -7,9 +9,9 @@ namespace vadrimel {
 std::string_view strip_trailing_spaces(std::string_view text, BlankText blank) noexcept {
   const std::size_t kept = scan::after_last_non_space(text);
   if (kept == 0) {
-    return blank == BlankText::KEPT ? text : text.substr(0, 0);
+    return blank == BlankText::KEPT ? text : scan::first(text, 0);
   }
-  return text.substr(0, kept);
+  return scan::first(text, kept);
 }
 
 std::string_view cut_and_strip(std::string_view piece, std::uint8_t max_length,
@@ -17,12 +19,13 @@ std::string_view cut_and_strip(std::string_view piece, std::uint8_t max_length,
   // Stripping, cutting and stripping again gives the same text as cutting
   // and stripping once: the first strip only removes spaces that either lie
   // beyond the cut or would be removed by the second.
-  return strip_trailing_spaces(cuts(max_length) ? piece.substr(0, max_length) : piece,
-                               blank);
+  const bool cut = cuts(max_length) && piece.size() > max_length;
+  return strip_trailing_spaces(cut ? scan::first(piece, max_length) : piece, blank);
 }
 
 std::string_view take_piece(std::string_view& rest) noexcept {
-  const std::string_view piece = rest.substr(0, MAX_CHUNK_LENGTH);
+  const std::string_view piece =
+      scan::first(rest, std::min(rest.size(), MAX_CHUNK_LENGTH));
   rest.remove_prefix(piece.size());
   return piece;
 }

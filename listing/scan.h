@@ -8,7 +8,9 @@
 #include <string_view>
 
 /// Backward scans for a byte, eight bytes at a time: listing lines end in
-/// long runs of padding (docs/design.md has the figures that keep them).
+/// long runs of padding (docs/design.md has the figures that keep them). The
+/// text before a position is taken with `first`, which cannot throw, so that
+/// nothing keeps the scans out of line.
 
 namespace vadrimel::scan {
 
@@ -31,6 +33,13 @@ inline Word matching_bytes(Word word, Word pattern) noexcept {
   return ~(((zero_where_equal & LOW_BITS) + LOW_BITS) | zero_where_equal | LOW_BITS);
 }
 
+/// True when any byte of the word is the byte `pattern` repeats: a zero byte
+/// of word ^ pattern makes the subtraction borrow into its top bit.
+inline bool holds_byte(Word word, Word pattern) noexcept {
+  const Word zero_where_equal = word ^ pattern;
+  return ((zero_where_equal - ONES) & ~zero_where_equal & HIGH_BITS) != 0;
+}
+
 /// Offset, in memory order, of the last byte flagged in a non-zero `flags`.
 inline std::size_t last_flagged_byte(Word flags) noexcept {
   if constexpr (std::endian::native == std::endian::little) {
@@ -41,13 +50,20 @@ inline std::size_t last_flagged_byte(Word flags) noexcept {
 }
 
 /// One past the last byte of `text` that is (`WANT_EQUAL`) or is not `byte`;
-/// 0 when there is none.
+/// 0 when there is none. Always inlined: called on its own, it cost every
+/// line a call (see docs/design.md).
 template <bool WANT_EQUAL>
-std::size_t after_last(std::string_view text, char byte) noexcept {
+[[gnu::always_inline]] inline std::size_t after_last(std::string_view text,
+                                                     char byte) noexcept {
   const Word pattern = ONES * static_cast<unsigned char>(byte);
   std::size_t end = text.size();
   for (; end >= WORD_SIZE; end -= WORD_SIZE) {
     const Word word = load_word(text.data() + end - WORD_SIZE);
+    // Most words are passed over: padding when a character is sought, text
+    // when a space is.
+    if (WANT_EQUAL ? !holds_byte(word, pattern) : word == pattern) {
+      continue;
+    }
     const Word equal = matching_bytes(word, pattern);
     const Word wanted = WANT_EQUAL ? equal : ~equal & HIGH_BITS;
     if (wanted != 0) {
@@ -60,6 +76,11 @@ std::size_t after_last(std::string_view text, char byte) noexcept {
     }
   }
   return 0;
+}
+
+/// The first `count` bytes of `text`; `count` is at most its size.
+inline std::string_view first(std::string_view text, std::size_t count) noexcept {
+  return {text.data(), count};
 }
 
 /// One past the last space of `text`; 0 when it has none.

@@ -73,7 +73,8 @@ bool holds_path_in_file_column(std::string_view line) noexcept {
 }
 
 LineParts split_at(std::string_view line, std::size_t space) noexcept {
-  return {.text = line.substr(0, space), .path = line.substr(space + 1)};
+  return {.text = scan::first(line, space),
+          .path = {line.data() + space + 1, line.size() - space - 1}};
 }
 
 } // namespace
@@ -90,7 +91,8 @@ bool SourcePath::replace_if_different(std::string_view path) noexcept {
 LineParts split_off_source_path(std::string_view line, PathRules rules,
                                 std::string_view current) noexcept {
   const std::size_t after_space = scan::after_last_space(line);
-  if (after_space != 0 && starts_with_drive(line.substr(after_space))) {
+  if (after_space != 0 &&
+      starts_with_drive({line.data() + after_space, line.size() - after_space})) {
     return split_at(line, after_space - 1);
   }
   if (rules == PathRules::LAST_SPACE) {
