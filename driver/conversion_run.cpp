@@ -127,10 +127,24 @@ void ConversionRun::write_pieces(std::string_view text, BlankText blank,
   }
   // A text of blanks only keeps them, as a blank chunk keeps its spaces; it
   // is cut, never wrapped.
-  const std::string_view unit = shown.empty() ? text : shown;
+  std::string_view unit = shown.empty() ? text : shown;
   const std::uint8_t max_length = options_.max_length;
-  const bool expands =
-      options_.tab_size != 0 && unit.find('\t') != std::string_view::npos;
+  bool expands = options_.tab_size != 0 && unit.find('\t') != std::string_view::npos;
+  if (expands) {
+    // Most lines expand to a few hundred characters: expanded once, they are
+    // written as a line without tabs. A longer one is expanded as it goes.
+    TabExpansion expansion(unit, options_.tab_size);
+    std::size_t used = 0;
+    while (used < expanded_.size() && !expansion.done()) {
+      const std::string_view run = expansion.next(expanded_.size() - used);
+      std::memcpy(expanded_.data() + used, run.data(), run.size());
+      used += run.size();
+    }
+    if (expansion.done()) {
+      unit = {expanded_.data(), used};
+      expands = false;
+    }
+  }
   if (options_.wrap && cuts(max_length) && !shown.empty() &&
       (expands || unit.size() > max_length)) {
     WordWrap wrap(unit, expands ? options_.tab_size : 0, max_length);

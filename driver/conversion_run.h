@@ -85,6 +85,8 @@ private:
   HeldLine held_line_;
   /// A line's first `max_length` characters, once its tabs are expanded.
   std::array<char, MAX_CHUNK_LENGTH> cut_buffer_;
+  /// A line whose tabs expand to no more than this, expanded whole.
+  std::array<char, 4 * MAX_CHUNK_LENGTH> expanded_;
   ConversionOptions options_;
   /// Where lines go instead of the output while `read` runs.
   LineReport* report_ = nullptr;

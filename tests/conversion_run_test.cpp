@@ -320,6 +320,10 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"-t64: a line is not cut into pieces", "\tA\tB\tC\tD\tE", tabs_of(64),
      spaces(43) + "A" + spaces(63) + "B" + spaces(63) + "C" + spaces(63) + "D" +
          spaces(63) + "E\r\n"},
+    {"-t: a line that expands past what is expanded at once", "\t\t\t\t\tx\n\t\t\t\t\tx",
+     tabs_of(255), spaces(43 + 255 * 4) + "x\r\n" + spaces(43 + 255 * 4) + "x\r\n"},
+    {"-t -w: such a line wrapped", "\t\t\t\t\tx", wrapped_at(80, 255),
+     "\r\n" + spaces(43) + "x\r\n"},
     {"-t: a line that expands past 255, and to exactly 255",
      std::string(40, '\t') + "x\n" + std::string(32, '\t') + "abcd", TABS,
      spaces(43 + 8 * 34) + "x\r\n" + spaces(43 + 8 * 26) + "abcd\r\n"},
