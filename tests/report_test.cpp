@@ -53,36 +53,27 @@ struct ReportCase {
   std::string err;
 };
 
+/// The size table of LISTING.
+const std::string SIZE_TABLE = "   bytes   share  source file\n"
+                               "       8   44.4%  A:\\p\\m.c\n"
+                               "       4   22.2%  (no source file)\n"
+                               "       2   11.1%  A:\\x\\u.c\n"
+                               "       2   11.1%  B:\\y\\u.c\n"
+                               "       2   11.1%  source\\s.s\n"
+                               "      18  100.0%  total\n";
+
 const std::vector<ReportCase> REPORT_CASES = {
     {"sizes and the lines with the most code",
      {"-s3", "new"},
      "",
      0,
-     "   bytes   share  source file\n"
-     "       8   44.4%  A:\\p\\m.c\n"
-     "       4   22.2%  (no source file)\n"
-     "       2   11.1%  A:\\x\\u.c\n"
-     "       2   11.1%  B:\\y\\u.c\n"
-     "       2   11.1%  source\\s.s\n"
-     "      18  100.0%  total\n"
-     "\n"
-     "   bytes  source line\n"
-     "       4  (no source file):0: \n"
-     "       4  A:\\p\\m.c:1: a = 1;\n"
-     "       4  A:\\p\\m.c:3: call();\n",
+     SIZE_TABLE + "\n"
+                  "   bytes  source line\n"
+                  "       4  (no source file):0: \n"
+                  "       4  A:\\p\\m.c:1: a = 1;\n"
+                  "       4  A:\\p\\m.c:3: call();\n",
      ""},
-    {"-s0 leaves the lines out",
-     {"-s0", "new"},
-     "",
-     0,
-     "   bytes   share  source file\n"
-     "       8   44.4%  A:\\p\\m.c\n"
-     "       4   22.2%  (no source file)\n"
-     "       2   11.1%  A:\\x\\u.c\n"
-     "       2   11.1%  B:\\y\\u.c\n"
-     "       2   11.1%  source\\s.s\n"
-     "      18  100.0%  total\n",
-     ""},
+    {"-s0 leaves the lines out", {"-s0", "new"}, "", 0, SIZE_TABLE, ""},
     {"two builds: a moved file matched by its name, a name twice not",
      {"-s", "old", "new"},
      row("000000", "NOP", "x", "C:\\old\\m.c") + row("000002", "NOP", "y", "C:\\x\\u.c") +
