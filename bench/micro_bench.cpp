@@ -14,9 +14,8 @@
 #include <iterator>
 #include <vector>
 
-#include "driver/address_lookup.h"
 #include "driver/conversion_run.h"
-#include "driver/size_report.h"
+#include "report/code_places.h"
 
 namespace vadrimel {
 namespace {
@@ -208,14 +207,17 @@ void BM_CorpusReport(benchmark::State& state, Report (*make)()) {
     state.SkipWithError("no corpus beside the project");
     return;
   }
-  ConversionRun& run = run_for({.line_scope = LineScope::WHOLE_LINE});
+  const auto lines = std::make_unique<LineSource>(LineScope::WHOLE_LINE);
   std::size_t bytes = 0;
   for (auto _ : state) {
     for (int round = 0; round < 10; ++round) {
       for (const std::string& listing : corpus()) {
         ViewSource source(listing);
         Report report = make();
-        benchmark::DoNotOptimize(run.read(source, report));
+        lines->read(source, [&report](const ListingLine& line) {
+          report.take_line(line);
+          return true;
+        });
         report.finish();
         bytes += listing.size();
       }
@@ -223,11 +225,11 @@ void BM_CorpusReport(benchmark::State& state, Report (*make)()) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
-LineSizes ten_lines() {
-  return LineSizes(10);
+CodePlaces ten_lines() {
+  return CodePlaces(10);
 }
-AddressLookup hundred_addresses() {
-  AddressLookup lookup;
+CodePlaces hundred_addresses() {
+  CodePlaces lookup(0);
   for (std::uint64_t address = 0; address < 100; ++address) {
     lookup.ask(address * 0x146);
   }

@@ -1,6 +1,11 @@
+#include "driver/batch.h"
+
 #include <cstdlib>
 
-#include "driver/modes.h"
+#include "driver/convert_listing.h"
+#include "driver/file_names.h"
+#include "driver/files_of_run.h"
+#include "driver/for_each_listing.h"
 
 namespace vadrimel {
 

@@ -22,6 +22,8 @@ constexpr unsigned char TAB_SIZE_LETTER = 't';
 constexpr unsigned char WRAP_LETTER = 'w';
 constexpr unsigned char SIZES_LETTER = 's';
 constexpr unsigned char ADDRESSES_LETTER = 'a';
+constexpr unsigned char MAP_LETTER = 'M';
+constexpr unsigned char JSON_LETTER = 'j';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
 constexpr std::uint8_t TOP_SOURCE_LINES_WITHOUT_NUMBER = 10;
@@ -41,8 +43,8 @@ constexpr const char* HELP_TEXT =
     "$ vadrimel [options] infile.lst outfile.txt\n"
     "$ vadrimel -b [options] listing.lst...\n"
     "$ vadrimel -c [options] [listing.lst...]\n"
-    "$ vadrimel -s[N] listing.lst [new.lst]\n"
-    "$ vadrimel -a listing.lst address...\n"
+    "$ vadrimel -s[N] [-M<map>] [-j] listing.lst [new.lst]\n"
+    "$ vadrimel -a [-M<map>] [-j] listing.lst address...\n"
     "\n"
     "Options:\n"
     "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
@@ -64,6 +66,10 @@ constexpr const char* HELP_TEXT =
     "                  number); with two listings, each file's change in size\n"
     "  -a              the source line of each address (hex) given after the\n"
     "                  listing, to standard output\n"
+    "  -M<map>         the linker's map of the build for -s and -a (without it, the\n"
+    "                  .map beside the listing): every byte of flash and RAM by\n"
+    "                  kind, file and function, and the blocks of addresses\n"
+    "  -j              -s and -a as one JSON document\n"
     "  -h, --help      show this help\n"
     "  -V, --version   show the version\n"
     "\n"
@@ -80,14 +86,14 @@ using OptionTable = std::array<const char*, 128>;
 
 /// The options in front of the names.
 struct Options {
-  OptionTable values{};
+  OptionTable option_values{};
   /// The last of -h, --help, -V and --version; USAGE when none was given.
   Request asked = Request::USAGE;
   /// How many arguments the options took.
   std::size_t count = 0;
 
   [[nodiscard]] bool given(unsigned char letter) const noexcept {
-    return values[letter] != nullptr;
+    return option_values[letter] != nullptr;
   }
 };
 
@@ -100,7 +106,7 @@ Options read_options(std::span<const char* const> arguments) noexcept {
     const char* const argument = arguments[options.count];
     const auto slot =
         static_cast<std::size_t>(static_cast<unsigned char>(argument[1]) & 0x7FU);
-    options.values[slot] = argument[1] == '\0' ? argument + 1 : argument + 2;
+    options.option_values[slot] = argument[1] == '\0' ? argument + 1 : argument + 2;
     const std::string_view option = argument;
     if (option == "-h" || option == "--help") {
       options.asked = Request::HELP;
@@ -143,13 +149,25 @@ std::uint8_t read_low_eight_bits(const char* text, std::uint8_t without_number) 
   return negative ? static_cast<std::uint8_t>(0U - value) : value;
 }
 
+/// The value of a "-m" option: 80 when no digits follow.
+std::uint8_t read_max_length(const char* text) noexcept {
+  return read_low_eight_bits(text, MAX_LENGTH_WITHOUT_NUMBER);
+}
+
+/// The value of a "-t" option: 8 when no digits follow or the low 8 bits
+/// are 0.
+std::uint8_t read_tab_size(const char* text) noexcept {
+  const std::uint8_t size = read_low_eight_bits(text, TAB_SIZE_WITHOUT_NUMBER);
+  return size == 0 ? TAB_SIZE_WITHOUT_NUMBER : size;
+}
+
 ConversionOptions conversion_options(const Options& options) noexcept {
   ConversionOptions conversion;
   if (options.given(MAX_LENGTH_LETTER)) {
-    conversion.max_length = read_max_length(options.values[MAX_LENGTH_LETTER]);
+    conversion.max_length = read_max_length(options.option_values[MAX_LENGTH_LETTER]);
   }
   if (options.given(TAB_SIZE_LETTER)) {
-    conversion.tab_size = read_tab_size(options.values[TAB_SIZE_LETTER]);
+    conversion.tab_size = read_tab_size(options.option_values[TAB_SIZE_LETTER]);
   }
   conversion.mask_build_noise = options.given(MASK_BUILD_NOISE_LETTER);
   conversion.line_scope = options.given(WHOLE_LINES_LETTER) || conversion.mask_build_noise
@@ -180,15 +198,6 @@ std::size_t names_needed(Mode mode) noexcept {
 
 } // namespace
 
-std::uint8_t read_max_length(const char* text) noexcept {
-  return read_low_eight_bits(text, MAX_LENGTH_WITHOUT_NUMBER);
-}
-
-std::uint8_t read_tab_size(const char* text) noexcept {
-  const std::uint8_t size = read_low_eight_bits(text, TAB_SIZE_WITHOUT_NUMBER);
-  return size == 0 ? TAB_SIZE_WITHOUT_NUMBER : size;
-}
-
 Command read_command(std::span<const char* const> arguments) {
   const std::span<const char* const> after_name =
       arguments.empty() ? arguments : arguments.subspan(1);
@@ -199,7 +208,7 @@ Command read_command(std::span<const char* const> arguments) {
     command.mode = Mode::ADDRESSES;
   } else if (options.given(SIZES_LETTER)) {
     command.mode = Mode::SIZES;
-    command.top_source_lines = read_low_eight_bits(options.values[SIZES_LETTER],
+    command.report.top_lines = read_low_eight_bits(options.option_values[SIZES_LETTER],
                                                    TOP_SOURCE_LINES_WITHOUT_NUMBER);
   } else if (options.given(STANDARD_OUTPUT_LETTER)) {
     command.mode = Mode::STANDARD_OUTPUT;
@@ -211,6 +220,9 @@ Command read_command(std::span<const char* const> arguments) {
     command.options.line_scope = LineScope::WHOLE_LINE;
   }
   command.overwrite_listing = options.given(OVERWRITE_LISTING_LETTER);
+  command.report.map_name =
+      options.given(MAP_LETTER) ? options.option_values[MAP_LETTER] : nullptr;
+  command.report.json = options.given(JSON_LETTER);
   // Help and the version answer a command line that names too few files to
   // convert two names: under -c, one that names none.
   const std::size_t names_for_answer = command.mode == Mode::STANDARD_OUTPUT ? 1 : 2;
@@ -226,10 +238,14 @@ Command read_command(std::span<const char* const> arguments) {
   return command;
 }
 
+int show_usage(std::FILE* messages) {
+  static_cast<void>(std::fputs(USAGE_TEXT, messages));
+  return EXIT_FAILURE;
+}
+
 int answer(Request request, std::FILE* messages) {
   if (request != Request::HELP && request != Request::VERSION) {
-    static_cast<void>(std::fputs(USAGE_TEXT, messages));
-    return EXIT_FAILURE;
+    return show_usage(messages);
   }
   const std::string text = request == Request::VERSION
                                ? std::string(VERSION_TEXT)

@@ -6,6 +6,7 @@
 #include <span>
 
 #include "driver/conversion_options.h"
+#include "report/report_request.h"
 
 namespace vadrimel {
 
@@ -36,8 +37,8 @@ struct Command {
   ConversionOptions options;
   /// Option -f: an output file that is an existing listing may be overwritten.
   bool overwrite_listing = false;
-  /// Option -s: how many of the source lines with the most code to list.
-  std::uint8_t top_source_lines = 0;
+  /// Options -s, -M and -j: what the reports are asked.
+  ReportRequest report;
   /// The arguments after the options, a view of the command line's own.
   std::span<const char* const> names;
 };
@@ -51,14 +52,9 @@ struct Command {
 /// names than its mode needs gets the usage text.
 Command read_command(std::span<const char* const> arguments);
 
-/// The value of a "-m" option: optional white space and sign, then decimal
-/// digits, the rest ignored; 80 when no digits follow. The low 8 bits of the
-/// number as written, however large, two's complement when negative.
-std::uint8_t read_max_length(const char* text) noexcept;
-
-/// The value of a "-t" option, read as "-m" reads its number; 8 when no
-/// digits follow or the low 8 bits are 0.
-std::uint8_t read_tab_size(const char* text) noexcept;
+/// Writes the usage text to `messages`; returns the exit status that goes
+/// with it, 1.
+int show_usage(std::FILE* messages);
 
 /// Writes the usage text, the help or the version to `messages`; returns the
 /// exit status that goes with it: 1 for the usage text, and for a help or

@@ -3,18 +3,10 @@
 
 #include <cstdint>
 
-#include "driver/output_records.h"
+#include "driver/output_stream.h"
+#include "listing/line_source.h"
 
 namespace vadrimel {
-
-/// What a line is, to the conversion.
-enum class LineScope {
-  /// A chunk of at most MAX_CHUNK_LENGTH characters.
-  CHUNK,
-  /// Everything up to the line feed (option -p); a line too long to hold is
-  /// read chunk by chunk.
-  WHOLE_LINE,
-};
 
 /// What shapes the output of a conversion.
 struct ConversionOptions {

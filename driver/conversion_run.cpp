@@ -1,104 +1,34 @@
 #include "driver/conversion_run.h"
 
-#include <cstring>
 #include <new>
+#include <span>
 
 namespace vadrimel {
 
 ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noexcept {
-  input_stream_.start(source);
   output_stream_.start(sink, options_.record_end);
-  source_path_.forget();
-  held_line_.clear();
-  int result = fetch_line_chunk(line_buffer_, input_stream_);
-  // An input that cannot be read at all (a folder as standard input) gives
-  // no output, not even the empty record of an empty input.
-  if (result != CHUNK_END_OF_FILE || !input_stream_.read_failed()) {
-    take_chunk(result == CHUNK_SPLIT);
-  }
-  while (result != CHUNK_END_OF_FILE && !output_stream_.failed()) {
-    result = fetch_line_chunk(line_buffer_, input_stream_);
-    take_chunk(result == CHUNK_SPLIT);
-  }
+  line_source_.read(source, [this](ListingLine& line) {
+    rewrite_line(line);
+    return !output_stream_.failed();
+  });
   const bool written = output_stream_.finish();
-  return {.read_failed = input_stream_.read_failed(), .write_failed = !written};
-}
-
-ConversionResult ConversionRun::read(ByteSource& source, LineReport& report) {
-  report_ = &report;
-  input_stream_.start(source);
-  source_path_.forget();
-  held_line_.clear();
-  int result = CHUNK_LINE_END;
-  while (result != CHUNK_END_OF_FILE) {
-    result = fetch_line_chunk(line_buffer_, input_stream_);
-    take_chunk(result == CHUNK_SPLIT);
-  }
-  report_ = nullptr;
-  return {.read_failed = input_stream_.read_failed()};
-}
-
-/// The one place that decides what makes a line: a chunk, or with whole
-/// lines all chunks up to the line feed.
-void ConversionRun::take_chunk(bool line_goes_on) {
-  if (options_.line_scope == LineScope::CHUNK) {
-    rewrite_line(line_buffer_.text, CHUNK_RULES,
-                 {.starts_line = true, .goes_on = line_goes_on});
-  } else if (!line_goes_on && held_line_.empty()) {
-    // Most lines come in one chunk: they are converted where they lie.
-    rewrite_line(line_buffer_.text, WHOLE_LINE_RULES,
-                 {.starts_line = true, .goes_on = false});
-  } else {
-    hold_chunk(line_goes_on);
-  }
-}
-
-/// A line too long to hold is read chunk by chunk, as a chunk is a line: the
-/// chunks held so far once it outgrows the buffer, then each chunk as it
-/// comes.
-void ConversionRun::hold_chunk(bool line_goes_on) {
-  if (held_line_.append(view_of(line_buffer_.text))) {
-    if (!line_goes_on) {
-      rewrite_line(held_line_.text(), WHOLE_LINE_RULES,
-                   {.starts_line = true, .goes_on = false});
-    }
-  } else {
-    // The first chunk that does not fit lets the held ones go.
-    const bool first_not_held = held_line_.chunk_count() == MAX_HELD_CHUNKS + 1;
-    for (std::size_t index = 0; first_not_held && index < MAX_HELD_CHUNKS; ++index) {
-      rewrite_line(held_line_.chunk(index), CHUNK_RULES,
-                   {.starts_line = index == 0, .goes_on = true});
-    }
-    rewrite_line(line_buffer_.text, CHUNK_RULES,
-                 {.starts_line = false, .goes_on = line_goes_on});
-  }
-  if (!line_goes_on) {
-    held_line_.clear();
-  }
+  return {.read_failed = line_source_.read_failed(), .write_failed = !written};
 }
 
 /// The steps of one line, in order: the source path record when the line's
 /// path is new, the masks, then the line records of what is left.
-void ConversionRun::rewrite_line(LineText line, LineRules rules, LinePlace place) {
-  const LineParts parts =
-      split_off_source_path(view_of(line), rules.paths, source_path_.current());
-  const bool new_path =
-      !parts.path.empty() && source_path_.replace_if_different(parts.path);
-  if (report_ != nullptr) {
-    report_->take_line(parts.text, parts.path);
-    return;
+void ConversionRun::rewrite_line(ListingLine& line) noexcept {
+  if (line.new_path) {
+    output_stream_.write_source_path_record(line.path);
   }
-  if (new_path) {
-    output_stream_.write_source_path_record(parts.path);
-  }
-  LineText text = line.first(parts.text.size());
-  if (options_.mask_build_noise && place.starts_line) {
+  LineText text = line.text;
+  if (options_.mask_build_noise && line.starts_line) {
     text = mask_build_noise(text);
   }
   if (options_.tab_size != 0 || options_.wrap) {
-    write_laid_out(view_of(text), rules.blank);
+    write_laid_out(view_of(text), line.blank);
   } else {
-    write_pieces(view_of(text), rules.blank, place.goes_on);
+    write_pieces(view_of(text), line.blank, line.goes_on);
   }
 }
 
@@ -134,12 +64,7 @@ void ConversionRun::write_pieces(std::string_view text, BlankText blank,
     // Most lines expand to a few hundred characters: expanded once, they are
     // written as a line without tabs. A longer one is expanded as it goes.
     TabExpansion expansion(unit, options_.tab_size);
-    std::size_t used = 0;
-    while (used < expanded_.size() && !expansion.done()) {
-      const std::string_view run = expansion.next(expanded_.size() - used);
-      std::memcpy(expanded_.data() + used, run.data(), run.size());
-      used += run.size();
-    }
+    const std::size_t used = expansion.fill(expanded_);
     if (expansion.done()) {
       unit = {expanded_.data(), used};
       expands = false;
@@ -161,12 +86,7 @@ void ConversionRun::write_pieces(std::string_view text, BlankText blank,
     output_stream_.end_record();
   } else {
     TabExpansion expansion(unit, options_.tab_size);
-    std::size_t used = 0;
-    while (used < max_length && !expansion.done()) {
-      const std::string_view run = expansion.next(max_length - used);
-      std::memcpy(cut_buffer_.data() + used, run.data(), run.size());
-      used += run.size();
-    }
+    const std::size_t used = expansion.fill(std::span(cut_buffer_).first(max_length));
     output_stream_.write_line_record(
         strip_trailing_spaces({cut_buffer_.data(), used}, blank));
   }

@@ -18,8 +18,7 @@ int run(std::span<const char* const> arguments) {
       vadrimel::console_window_of_its_own();
   int status = 0;
   try {
-    status = vadrimel::run_vadrimel(arguments, {stdin, stdout, stderr},
-                                    vadrimel::allocate_run);
+    status = vadrimel::run_vadrimel(arguments, {stdin, stdout, stderr});
   } catch (const std::bad_alloc&) {
     // Only reading the command line can get here, before any stream but
     // standard output has a use.

@@ -1,15 +1,39 @@
 #include "driver/program.h"
 
+#include <memory>
 #include <new>
 
+#include "driver/batch.h"
 #include "driver/command_line.h"
+#include "driver/convert_listing.h"
 #include "driver/messages.h"
-#include "driver/modes.h"
+#include "driver/standard_output.h"
+#include "report/address_lookup.h"
+#include "report/size_report.h"
 
 namespace vadrimel {
 
-int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams,
-                 RunAllocator allocate) {
+namespace {
+
+/// The reports read whole lines and write no conversion: they need a line
+/// source alone.
+int run_report(const Command& command, const StandardStreams& streams,
+               std::FILE* messages) {
+  const std::unique_ptr<LineSource> lines(new (std::nothrow)
+                                              LineSource(LineScope::WHOLE_LINE));
+  if (!lines) {
+    return report_out_of_memory(messages);
+  }
+  if (command.mode == Mode::ADDRESSES) {
+    return look_up_addresses(command.names, command.report, *lines, streams.output,
+                             messages);
+  }
+  return report_sizes(command.names, command.report, *lines, streams.output, messages);
+}
+
+} // namespace
+
+int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams) {
   const Command command = read_command(arguments);
   if (command.request != Request::CONVERSION) {
     return answer(command.request, streams.output);
@@ -25,7 +49,10 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
     return report_fatal(messages, "can't write file", "(standard output)");
   }
   try {
-    const std::unique_ptr<ConversionRun> run = allocate(command.options);
+    if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES) {
+      return run_report(command, streams, messages);
+    }
+    const std::unique_ptr<ConversionRun> run = allocate_run(command.options);
     if (!run) {
       return report_out_of_memory(messages);
     }
@@ -36,10 +63,7 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
     case Mode::BATCH:
       return convert_listings(command.names, command.overwrite_listing, *run, messages);
     case Mode::SIZES:
-      return report_sizes(command.names, command.top_source_lines, *run, streams.output,
-                          messages);
     case Mode::ADDRESSES:
-      return look_up_addresses(command.names, *run, streams.output, messages);
     case Mode::TWO_NAMES:
       break;
     }

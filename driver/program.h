@@ -2,10 +2,8 @@
 #define VADRIMEL_DRIVER_PROGRAM_H_
 
 #include <cstdio>
-#include <memory>
 #include <span>
 
-#include "driver/conversion_run.h"
 #include "driver/platform.h"
 
 namespace vadrimel {
@@ -17,15 +15,11 @@ struct StandardStreams {
   std::FILE* errors;
 };
 
-/// Where a run's memory comes from: `allocate_run` in the program.
-using RunAllocator = std::unique_ptr<ConversionRun> (*)(const ConversionOptions& options);
-
 /// The whole program: `arguments` as main receives them, the program's name
 /// first. Returns the exit status. The usage text, the help and the messages
 /// go to standard output; under -c, whose standard output is the conversion,
 /// the messages go to standard error.
-int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams,
-                 RunAllocator allocate);
+int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams);
 
 /// Keeps what the program printed in a console window of its own on the
 /// screen: says so and waits for a key, when the console has a window and

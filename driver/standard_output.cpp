@@ -1,10 +1,13 @@
+#include "driver/standard_output.h"
+
 #include <cstdlib>
 #include <optional>
 #include <string_view>
 #include <utility>
 
+#include "driver/file_streams.h"
+#include "driver/for_each_listing.h"
 #include "driver/messages.h"
-#include "driver/modes.h"
 
 namespace vadrimel {
 

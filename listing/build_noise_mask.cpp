@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 
+#include "listing/code_row.h"
 #include "listing/columns.h"
+#include "listing/hex_digits.h"
 
 namespace vadrimel {
 
@@ -17,32 +19,8 @@ constexpr std::array<std::string_view, 12> BRANCHES = {
     "BC", "BN", "BNC", "BNN", "BNOV", "BNZ", "BOV", "BRA", "BZ", "CALL", "GOTO", "RCALL"};
 constexpr std::size_t LONGEST_BRANCH = 5;
 
-constexpr bool is_lower_case_hex_digit(char character) noexcept {
-  return (character >= '0' && character <= '9') || (character >= 'a' && character <= 'f');
-}
-
 bool is_hex_digit(char character) noexcept {
-  return is_lower_case_hex_digit(character) || (character >= 'A' && character <= 'F');
-}
-
-/// Every byte, by its code: whether it is a lower-case hex digit.
-constexpr std::array<bool, 256> LOWER_CASE_HEX = [] {
-  std::array<bool, 256> table{};
-  for (std::size_t code = 0; code < table.size(); ++code) {
-    table[code] = is_lower_case_hex_digit(static_cast<char>(code));
-  }
-  return table;
-}();
-
-/// Looks at every digit, whatever the ones before it were: the digits vary
-/// from line to line, and a test that stops at the first failure jumps
-/// where the processor cannot foresee.
-bool all_lower_case_hex(std::string_view digits) noexcept {
-  bool all = true;
-  for (const char digit : digits) {
-    all &= LOWER_CASE_HEX[static_cast<unsigned char>(digit)];
-  }
-  return all;
+  return hex_digit_value(character) >= 0;
 }
 
 /// The hex digits of the target of a branch or a call at the instruction
@@ -71,15 +49,6 @@ std::string_view branch_target_digits(std::string_view line) noexcept {
 }
 
 } // namespace
-
-bool starts_with_address_and_value(std::string_view line) noexcept {
-  return line.size() >= COLUMNS_END &&
-         (line.size() == COLUMNS_END || line[COLUMNS_END] == SPACE) &&
-         all_lower_case_hex(line.substr(0, ADDRESS_DIGITS)) &&
-         line[ADDRESS_DIGITS] == SPACE && line[ADDRESS_DIGITS + 1] == SPACE &&
-         line[ADDRESS_DIGITS + 2] == SPACE &&
-         all_lower_case_hex(line.substr(VALUE_COLUMN, VALUE_DIGITS));
-}
 
 LineText mask_build_noise(LineText text) noexcept {
   const std::string_view line = view_of(text);

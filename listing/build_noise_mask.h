@@ -7,11 +7,6 @@
 
 namespace vadrimel {
 
-/// True when `line` starts with the address and value columns: six lower-case
-/// hex digits, three spaces, four lower-case hex digits, then a space or the
-/// end of the line.
-bool starts_with_address_and_value(std::string_view line) noexcept;
-
 /// Option -d: masks, in place, what changes from one build to the next
 /// although the source did not. The header's "Listing File Generated:" loses
 /// the date and time after it: the text returned is shorter. A line that

@@ -18,20 +18,6 @@ inline constexpr std::size_t FILE_COLUMN = 124;
 
 inline constexpr char SPACE = ' ';
 
-/// The value of a hex digit of either case; -1 for any other character.
-inline int hex_digit_value(char character) noexcept {
-  if (character >= '0' && character <= '9') {
-    return character - '0';
-  }
-  if (character >= 'a' && character <= 'f') {
-    return character - 'a' + 10;
-  }
-  if (character >= 'A' && character <= 'F') {
-    return character - 'A' + 10;
-  }
-  return -1;
-}
-
 } // namespace vadrimel
 
 #endif // VADRIMEL_LISTING_COLUMNS_H_

@@ -1,6 +1,7 @@
 #include "listing/tab_expansion.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "listing/columns.h"
 #include "listing/scan.h"
@@ -50,6 +51,16 @@ std::string_view TabExpansion::next(std::size_t most) noexcept {
   }
   column_ += run.size();
   return run;
+}
+
+std::size_t TabExpansion::fill(std::span<char> buffer) noexcept {
+  std::size_t used = 0;
+  while (used < buffer.size() && !done()) {
+    const std::string_view run = next(buffer.size() - used);
+    std::memcpy(buffer.data() + used, run.data(), run.size());
+    used += run.size();
+  }
+  return used;
 }
 
 } // namespace vadrimel

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace vadrimel {
@@ -32,6 +33,10 @@ public:
   /// one, unless `done()` or `most` is 0): a part of the text, or spaces.
   /// Valid as long as the text is.
   std::string_view next(std::size_t most) noexcept;
+
+  /// Hands out runs into `buffer` until it is full or the text is done;
+  /// returns how many characters it holds.
+  std::size_t fill(std::span<char> buffer) noexcept;
 
 private:
   std::string_view rest_;

@@ -1,6 +1,7 @@
 #include "listing/wrapping.h"
 
 #include <cstring>
+#include <span>
 
 #include "listing/columns.h"
 
@@ -71,10 +72,8 @@ std::string_view WordWrap::window(std::size_t size) noexcept {
   if (!expanding_) {
     return rest_.substr(0, size);
   }
-  while (buffered_ < size && !expansion_.done()) {
-    const std::string_view run = expansion_.next(size - buffered_);
-    std::memcpy(buffer_.data() + buffered_, run.data(), run.size());
-    buffered_ += run.size();
+  if (buffered_ < size) {
+    buffered_ += expansion_.fill(std::span(buffer_).subspan(buffered_, size - buffered_));
   }
   return {buffer_.data(), std::min(size, buffered_)};
 }

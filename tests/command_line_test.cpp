@@ -218,7 +218,9 @@ TEST(ReadMaxLengthTest, LowEightBitsOfTheNumberAsWritten) {
       {"18446744073709551696", 80}, // 2^64 + 80
   };
   for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(read_max_length(text), expected) << '"' << text << '"';
+    const std::string option = std::string("-m") + text;
+    const std::vector<const char*> arguments = {"vadrimel", option.c_str(), "a", "b"};
+    EXPECT_EQ(read_command(arguments).options.max_length, expected) << '"' << text << '"';
   }
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,6 +13,38 @@
 #include "driver/messages.h"
 #include "driver/program.h"
 #include "test_support.h"
+
+namespace {
+
+/// While set, the program's large allocations (a run's buffers, which it
+/// takes with nothrow new) find no memory.
+std::atomic<bool> large_allocations_fail{false};
+constexpr std::size_t LARGE_ALLOCATION = 64 * 1024;
+
+} // namespace
+
+void* operator new(std::size_t size, const std::nothrow_t& /*tag*/) noexcept {
+  if (large_allocations_fail && size >= LARGE_ALLOCATION) {
+    return nullptr;
+  }
+  try {
+    return ::operator new(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void* operator new(std::size_t size, std::align_val_t alignment,
+                   const std::nothrow_t& /*tag*/) noexcept {
+  if (large_allocations_fail && size >= LARGE_ALLOCATION) {
+    return nullptr;
+  }
+  try {
+    return ::operator new(size, alignment);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 namespace vadrimel {
 namespace {
@@ -267,6 +301,16 @@ const std::string SPACES_13(13, ' ');
 std::string spaces(std::size_t count) {
   return std::string(count, ' ');
 }
+std::string repeated(const std::string& text, std::size_t count) {
+  std::string result;
+  for (std::size_t index = 0; index < count; ++index) {
+    result += text;
+  }
+  return result;
+}
+/// Words one tab stop of 8 apart, as many as fill a record of up to 212
+/// characters (the room of a continuation at -m255).
+const std::string WORDS_OF_A = repeated("a" + spaces(7), 26) + "a";
 /// A line too long to hold whole whose second chunk, and first chunk not
 /// held, start like an instruction line too.
 std::string long_instruction_line() {
@@ -335,6 +379,15 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      "a\tb   C:\\x.c\n" + line_of(255) + "\tc",
      {.tab_size = 8},
      "FILE:C:\\x.c\r\na       b\r\n" + line_of(255) + "\r\n" + spaces(8) + "c\r\n"},
+    {"-w: a continuation that exactly fills its room", line_of(60) + "aaaaaaaa bbbbbbbb",
+     wrapped_at(60), line_of(60) + "\r\n" + spaces(43) + "aaaaaaaa bbbbbbbb\r\n"},
+    {"-t -w at 255: a window of a whole record and one character more",
+     repeated("a\t", 200), wrapped_at(255, 8),
+     repeated("a" + spaces(7), 5) + "a  " + WORDS_OF_A + "\r\n" +
+         repeated(spaces(43) + WORDS_OF_A + "\r\n", 6) + spaces(43) +
+         repeated("a" + spaces(7), 4) + "a\r\n"},
+    {"-t: trailing tabs go from a line that expands past what is expanded at once",
+     std::string(130, '\t') + "x\t \t\t", TABS, spaces(43 + 124 * 8) + "x\r\n"},
     {"-w: a line of exactly the length, and one more", line_of(60) + "\n" + line_of(61),
      wrapped_at(60), line_of(60) + "\r\n" + line_of(60) + "\r\n" + spaces(43) + "r\r\n"},
     {"-w: a continuation of spaces only is not written",
@@ -495,9 +548,7 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
   const std::string output = (folder / "out.txt").string();
   testing::write_file(input, "a C:\\x\n");
   testing::write_file(output, "keep");
-  const RunAllocator no_memory = [](const ConversionOptions&) {
-    return std::unique_ptr<ConversionRun>();
-  };
+  large_allocations_fail = true;
   // The message goes where the mode's messages go: standard error where
   // standard output carries the conversion or a report.
   for (const char* mode : {"-p", "-c", "-s"}) {
@@ -505,12 +556,13 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
     const testing::CapturedMessages err;
     const std::vector<const char*> arguments = {"vadrimel", mode, input.c_str(),
                                                 output.c_str()};
-    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}, no_memory), 1);
+    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}), 1);
     const bool to_output = std::string_view(mode) == "-p";
     EXPECT_EQ((to_output ? out : err).text(), "Fatal: not enough memory to convert\n")
         << mode;
     EXPECT_EQ((to_output ? err : out).text(), "") << mode;
   }
+  large_allocations_fail = false;
   EXPECT_EQ(testing::read_file(output), "keep");
   EXPECT_EQ(testing::read_file(input), "a C:\\x\n");
   std::filesystem::remove_all(folder);
@@ -519,9 +571,7 @@ TEST(RunVadrimelTest, TooLittleMemoryLeavesTheOutputAlone) {
 TEST(RunVadrimelTest, ShortCommandLineShowsUsage) {
   const testing::CapturedMessages messages;
   const std::vector<const char*> arguments = {"vadrimel", "-m80", "in.lst"};
-  EXPECT_EQ(
-      run_vadrimel(arguments, {stdin, messages.file(), messages.file()}, allocate_run),
-      1);
+  EXPECT_EQ(run_vadrimel(arguments, {stdin, messages.file(), messages.file()}), 1);
   EXPECT_TRUE(messages.text().starts_with(" ===== MPLINK"));
 }
 

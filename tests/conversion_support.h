@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "driver/conversion_run.h"
+#include "listing/line_source.h"
+#include "listing/listing_table.h"
 
 namespace vadrimel::testing {
 
@@ -20,6 +22,18 @@ inline ConversionResult convert_stream(ByteSource& source, ByteSink& sink,
                                        LineScope line_scope = LineScope::CHUNK) {
   return convert_stream(source, sink,
                         {.max_length = max_length, .line_scope = line_scope});
+}
+
+/// Reads the whole of `source` into `table` with a fresh line source of
+/// whole lines, as the reports read a listing; false when reading failed.
+inline bool read_table(ByteSource& source, ListingTable& table) {
+  const auto lines = std::make_unique<LineSource>(LineScope::WHOLE_LINE);
+  lines->read(source, [&table](const ListingLine& line) {
+    table.take_line(line);
+    return true;
+  });
+  table.finish();
+  return !lines->read_failed();
 }
 
 } // namespace vadrimel::testing

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <random>
@@ -12,9 +13,9 @@
 #include <vector>
 
 #include "conversion_support.h"
-#include "driver/modes.h"
+#include "driver/convert_listing.h"
 #include "driver/program.h"
-#include "driver/source_lines.h"
+#include "listing/listing_table.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -292,7 +293,7 @@ std::pair<std::string, int> report(std::vector<std::string> words) {
     arguments.push_back(word.c_str());
   }
   const testing::CapturedMessages out;
-  const int status = run_vadrimel(arguments, {stdin, out.file(), stderr}, allocate_run);
+  const int status = run_vadrimel(arguments, {stdin, out.file(), stderr});
   return {out.text(), status};
 }
 
@@ -315,10 +316,42 @@ std::size_t code_lines(const std::string& listing) {
   return count;
 }
 
+/// A copy of `listing` in a scratch folder of its own, where no map lies
+/// beside it.
+class ListingAlone {
+public:
+  explicit ListingAlone(const fs::path& listing)
+      : folder_(fs::temp_directory_path() /
+                ("vadrimel_alone_" + std::to_string(std::random_device{}()))),
+        path_(folder_ / listing.filename()) {
+    fs::create_directories(folder_);
+    fs::copy_file(listing, path_);
+  }
+  ListingAlone(const ListingAlone&) = delete;
+  ListingAlone& operator=(const ListingAlone&) = delete;
+  ~ListingAlone() {
+    std::error_code error;
+    fs::remove_all(folder_, error);
+  }
+  [[nodiscard]] std::string path() const { return path_.string(); }
+
+private:
+  fs::path folder_;
+  fs::path path_;
+};
+
 TEST_F(CorpusTest, SizeReportsAddUpOnRealListings) {
-  for (const fs::path& listing : listings_) {
-    SCOPED_TRACE(listing.filename().string());
+  for (const fs::path& original : listings_) {
+    SCOPED_TRACE(original.filename().string());
+    const ListingAlone alone(original);
+    const fs::path listing = alone.path();
     const auto [sizes, status] = report({"-s0", listing.string()});
+    if (original.parent_path().filename() == "negative-mpasm") {
+      // An assembler's listing is no linker listing: no table at all.
+      EXPECT_EQ(status, 1);
+      EXPECT_EQ(sizes, "");
+      continue;
+    }
     ASSERT_EQ(status, 0);
     const std::size_t total = sizes.rfind('\n', sizes.size() - 2) + 1;
     EXPECT_EQ(std::stoull(sizes.substr(total)),
@@ -334,20 +367,34 @@ TEST_F(CorpusTest, ReportsGiveTheFirmwaresOwnFigures) {
   const std::string history = std::string(VADRIMEL_CORPUS_DIR) + "/history/";
   const std::string a4eb6a9 = history + "evilmad-eggbot-2023-10-16-a4eb6a9.lst";
   const std::string app = "D:\\Projects\\EggBot1-GH\\EBB_firmware\\";
-  EXPECT_EQ(report({"-a", a4eb6a9, "0x001000", "0x6d32"}),
-            std::make_pair("0x001000  " + app +
+  EXPECT_EQ(report({"-a", a4eb6a9, "0x001000", "0x6d32", "0x7a50"}),
+            std::make_pair("0x001000  _reset+0x0  " + app +
                                "app.X\\source\\main.c:128: _asm goto _startup _endasm\n"
-                               "0x006d32  " +
+                               "0x006d32  USBDeviceInit+0x22  " +
                                app +
                                "Microchip\\USB\\usb_device.c:492: "
-                               "for(i=0;i<(sizeof(BDT)/sizeof(BDT_ENTRY));i++)\n",
+                               "for(i=0;i<(sizeof(BDT)/sizeof(BDT_ENTRY));i++)\n"
+                               "0x007a50  __string_26+0x2  " +
+                               app + "app.X\\source\\ebb.c\n",
                            0));
+  // The map's own figures, and the largest functions.
+  const std::string with_map = report({"-s2", a4eb6a9}).first;
+  EXPECT_NE(with_map.find("\n   33268  100.0%  total, 52.4% of 63498\n"),
+            std::string::npos);
+  EXPECT_NE(with_map.find("\n   bytes  function\n"
+                          "    2838  high_ISR  " +
+                          app +
+                          "app.X\\source\\ebb.c:466\n"
+                          "    1530  parse_packet  " +
+                          app + "app.X\\source\\UBW.c:1214\n"),
+            std::string::npos);
   EXPECT_NE(report({"-s1", a4eb6a9})
                 .first.find("\n   bytes  source line\n     660  " + app +
                             "app.X\\source\\UBW.c:1325: switch (command)\n"),
             std::string::npos);
-  EXPECT_NE(report({"-s0", std::string(VADRIMEL_CORPUS_DIR) +
-                               "/fransschreuder-usbpicprog-bootlloader_02.lst"})
+  const ListingAlone boot(std::string(VADRIMEL_CORPUS_DIR) +
+                          "/fransschreuder-usbpicprog-bootlloader_02.lst");
+  EXPECT_NE(report({"-s0", boot.path()})
                 .first.find("     552   32.8%  G:\\USBPICPROG-SVN\\Boot\\sys\\boot.c\n"),
             std::string::npos);
   // ebb.c's lines, counted in each build as the listing numbers them.
@@ -357,14 +404,69 @@ TEST_F(CorpusTest, ReportsGiveTheFirmwaresOwnFigures) {
       {"2023-11-22-5caed29", 3996},
       {"2024-01-27-5e1d5be", 4462}};
   for (const auto& [build, lines] : builds) {
-    SourceLines source_lines;
-    ConversionRun run({.line_scope = LineScope::WHOLE_LINE});
+    ListingTable source_lines;
     MemorySource source(testing::read_file(history + "evilmad-eggbot-" + build + ".lst"));
-    run.read(source, source_lines);
-    source_lines.finish();
+    testing::read_table(source, source_lines);
     const auto ebb = source_lines.files().find(app + "app.X\\source\\ebb.c");
     ASSERT_NE(ebb, source_lines.files().end()) << build;
     EXPECT_EQ(ebb->second.lines, lines) << build;
+  }
+}
+
+/// The number after `key` in a JSON document.
+std::uint64_t json_number(const std::string& json, const std::string& key) {
+  const std::size_t at = json.find("\"" + key + "\":");
+  return at == std::string::npos ? ~std::uint64_t{0}
+                                 : std::stoull(json.substr(at + key.size() + 3));
+}
+
+TEST_F(CorpusTest, MapsNameEveryByte) {
+  std::size_t pairs = 0;
+  std::vector<std::string> documents;
+  for (const fs::path& listing : listings_) {
+    fs::path map = listing;
+    if (!fs::exists(map.replace_extension(".map"))) {
+      continue;
+    }
+    ++pairs;
+    SCOPED_TRACE(listing.filename().string());
+    // The kinds add up to the map's own count of program bytes.
+    const auto [json, status] = report({"-s0", "-j", listing.string()});
+    ASSERT_EQ(status, 0);
+    std::uint64_t kinds = 0;
+    for (const char* kind : {"code", "strings", "rom_data", "initial_values", "config"}) {
+      kinds += json_number(json, kind);
+    }
+    EXPECT_EQ(kinds, json_number(json, "used"));
+    const std::string text = report({"-s", listing.string()}).first;
+    EXPECT_NE(text.find(" total, "), std::string::npos);
+    // A build against itself changes nothing.
+    const std::string same = report({"-s", listing.string(), listing.string()}).first;
+    for (std::size_t at = same.find(" +"); at != std::string::npos;
+         at = same.find(" +", at + 1)) {
+      EXPECT_EQ(same.substr(at, 3), " +0") << same.substr(at > 40 ? at - 40 : 0, 60);
+    }
+    EXPECT_EQ(same.find(" -"), std::string::npos);
+    // Every form of the JSON, parsed below.
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"-s3", "-j", listing.string()},
+          {"-s", "-j", listing.string(), listing.string()},
+          {"-a", "-j", listing.string(), "0", "1000", "7a50", "ffffff"}}) {
+      documents.push_back(scratch_.string() + std::to_string(documents.size()) + ".json");
+      testing::write_file(documents.back(), report(words).first);
+    }
+  }
+  EXPECT_EQ(pairs, 13U);
+#ifndef _WIN32
+  std::string parse =
+      "python3 -c 'import json, sys\nfor name in sys.argv[1:]: json.load(open(name))'";
+  for (const std::string& document : documents) {
+    parse += " " + document;
+  }
+  EXPECT_EQ(std::system(parse.c_str()), 0);
+#endif
+  for (const std::string& document : documents) {
+    fs::remove(document);
   }
 }
 

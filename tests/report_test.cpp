@@ -3,12 +3,18 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "driver/program.h"
+#include "report/build_memory.h"
+#include "report/linker_map.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -32,11 +38,13 @@ std::string row(const std::string& address, const std::string& disassembly,
 }
 
 const std::string M = "A:\\p\\m.c";
+/// The column header that makes a file a linker listing to the reports.
+const std::string HEADER = "Address  Value    Disassembly              Source\n";
 /// Code before any path, a two-word instruction, a statement of two
 /// instructions, a line without code, a relative path in the File column, and
 /// two files of one name in different folders.
 const std::string LISTING =
-    row("000000", "GOTO      0x8", "", "") + row("000002", "NOP", "", "") +
+    HEADER + row("000000", "GOTO      0x8", "", "") + row("000002", "NOP", "", "") +
     row("000004", "MOVLW     0x1", "  a = 1;  ", M) +
     row("000006", "MOVWF     0x0", "", "") + row("", "", "\tint x;", M) +
     row("000008", "CALL      0x20,0x0", "call();", M) + row("00000a", "NOP", "", "") +
@@ -76,7 +84,8 @@ const std::vector<ReportCase> REPORT_CASES = {
     {"-s0 leaves the lines out", {"-s0", "new"}, "", 0, SIZE_TABLE, ""},
     {"two builds: a moved file matched by its name, a name twice not",
      {"-s", "old", "new"},
-     row("000000", "NOP", "x", "C:\\old\\m.c") + row("000002", "NOP", "y", "C:\\x\\u.c") +
+     HEADER + row("000000", "NOP", "x", "C:\\old\\m.c") +
+         row("000002", "NOP", "y", "C:\\x\\u.c") +
          row("000004", "NOP", "z", "C:\\y\\u.c") +
          row("000006", "NOP", "w", "C:\\gone.c"),
      0,
@@ -107,7 +116,39 @@ const std::vector<ReportCase> REPORT_CASES = {
      1,
      "",
      "Fatal: can't open file:missing\n"},
+    {"a converted listing is not one",
+     {"-s", "old"},
+     "MP2COD 5.00, COFF to COD File Converter\nFILE:C:\\x.c\n" +
+         row("000000", "NOP", "x", ""),
+     1,
+     "",
+     "Fatal: not a linker listing:old\n"},
+    {"nor is a file with code before its header",
+     {"-a", "old", "0"},
+     row("000000", "NOP", "x", "C:\\x.c") + HEADER,
+     1,
+     "",
+     "Fatal: not a linker listing:old\n"},
+    {"nor a build file",
+     {"-s", "old"},
+     "cmake_minimum_required(VERSION 3.25)\n",
+     1,
+     "",
+     "Fatal: not a linker listing:old\n"},
 };
+
+/// `text` with each name a case stands for put in its place.
+std::string with_names(std::string text,
+                       const std::map<std::string, std::string>& names) {
+  for (const auto& [word, name] : names) {
+    const std::string placeholder = ":" + word + "\n";
+    for (std::size_t at = text.find(placeholder); at != std::string::npos;
+         at = text.find(placeholder, at + 1)) {
+      text.replace(at + 1, word.size(), name);
+    }
+  }
+  return text;
+}
 
 TEST(ReportTest, SmallListingsGiveTheirReports) {
   const fs::path folder = fs::temp_directory_path() /
@@ -115,14 +156,16 @@ TEST(ReportTest, SmallListingsGiveTheirReports) {
   fs::create_directories(folder);
   const std::string new_name = (folder / "new.lst").string();
   const std::string old_name = (folder / "old.lst").string();
+  // In the scratch folder, so that no file left in the working directory
+  // can answer for it.
+  const std::map<std::string, std::string> names = {
+      {"new", new_name}, {"old", old_name}, {"missing", (folder / "missing").string()}};
   testing::write_file(new_name, LISTING);
   for (const ReportCase& test : REPORT_CASES) {
     testing::write_file(old_name, test.old_listing);
     std::vector<std::string> words = {"vadrimel"};
     for (const std::string& argument : test.arguments) {
-      words.push_back(argument == "new"   ? new_name
-                      : argument == "old" ? old_name
-                                          : argument);
+      words.push_back(names.contains(argument) ? names.at(argument) : argument);
     }
     std::vector<const char*> arguments;
     for (const std::string& word : words) {
@@ -130,13 +173,232 @@ TEST(ReportTest, SmallListingsGiveTheirReports) {
     }
     const testing::CapturedMessages out;
     const testing::CapturedMessages err;
-    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}, allocate_run),
-              test.status)
+    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}), test.status)
         << test.name;
     EXPECT_EQ(testing::difference(out.text(), test.out), "") << test.name;
-    EXPECT_EQ(err.text(), test.err) << test.name;
+    EXPECT_EQ(err.text(), with_names(test.err, names)) << test.name;
   }
   fs::remove_all(folder);
+}
+
+/// A map file: its section and symbol rows, ended in `line_end`.
+std::string map_of(const std::vector<std::string>& sections,
+                   const std::vector<std::string>& symbols, const std::string& line_end) {
+  std::string map =
+      "MPLINK 5.00, LINKER" + line_end +
+      "Linker Map File - Created Mon Oct 16 20:58:45 2023" + line_end + line_end +
+      "                                 Section Info" + line_end +
+      "                  Section       Type    Address   Location Size(Bytes)" +
+      line_end + "                ---------  ---------  ---------  ---------" + line_end;
+  for (const std::string& section : sections) {
+    map += section + line_end;
+  }
+  map += line_end +
+         "            30 out of 100 program addresses used, program memory "
+         "utilization is 30%" +
+         line_end + line_end +
+         "                              Symbols - Sorted by Address" + line_end +
+         "                     Name    Address   Location    Storage File" + line_end +
+         "                ---------  ---------  ---------  --------- ---------" +
+         line_end;
+  for (const std::string& symbol : symbols) {
+    map += symbol + line_end;
+  }
+  return map;
+}
+
+struct MapCase {
+  const char* name;
+  std::vector<std::string> sections;
+  std::vector<std::string> symbols;
+  /// Each block as "name file address bytes kind".
+  std::vector<std::string> blocks;
+};
+
+const std::vector<MapCase> MAP_CASES = {
+    {"two symbols at one address, a label inside a block, bytes before the first symbol",
+     {"              .code_a.o       code   0x000010    program   0x000010"},
+     {"                     zeta   0x000014    program     extern C:\\a.c",
+      "                    alpha   0x000014    program     static C:\\b.c",
+      "                    alpha   0x000014    program     extern C:\\a.c",
+      "       ___return_lbl00000   0x000018    program     static",
+      "                     next   0x00001c    program     extern C:\\a.c"},
+     {"(section .code_a.o) C:\\a.c 0x10 4 code", "alpha C:\\a.c 0x14 8 code",
+      "next C:\\a.c 0x1c 4 code"}},
+    {"a long name pushes its row; strings, rom data, initial values, config",
+     {"REMAPPED_HIGH_INTERRUPT_VECTOR       code   0x001008    program   0x000006",
+      "             .stringtable    romdata   0x000100    program   0x000004",
+      "             .romdata_a.o    romdata   0x000104    program   0x000002",
+      "        .idata_a.o_i    romdata   0x000106    program   0x000003",
+      "                   .cinit    romdata   0x000109    program   0x000001",
+      "    .config_300001_a.o    romdata   0x300001    program   0x000001"},
+     {"        Remapped_High_ISR   0x001008    program     extern C:\\m.c",
+      "              __string_0   0x000100    program     static C:\\a.c"},
+     {"Remapped_High_ISR C:\\m.c 0x1008 6 code", "__string_0 C:\\a.c 0x100 4 strings",
+      "(section .romdata_a.o) (section .romdata_a.o) 0x104 2 rom data",
+      "(section .idata_a.o_i) (section .idata_a.o_i) 0x106 3 initial values",
+      "(section .cinit) (section .cinit) 0x109 1 initial values",
+      "(section .config_300001_a.o) (section .config_300001_a.o) 0x300001 1 config"}},
+    {"an object's file from its code; registers, sizes of 0, the stack, a file with "
+     "spaces",
+     {"              .code_a.o       code   0x000000    program   0x000002",
+      "             .idata_a.o_i    romdata   0x000002    program   0x000002",
+      "             .udata_a.o      udata   0x000060       data   0x000004",
+      "             .empty_a.o      udata   0x000064       data   0x000000",
+      "              SFR_BANKED0      udata   0x000f60       data   0x0000a0",
+      "                   .stack      udata   0x000e00       data   0x000040"},
+     {"                     main   0x000000    program     extern C:\\My Code\\a.c",
+      "                    count   0x000062       data     static C:\\My Code\\a.c",
+      "                    PORTA   0x000f80       data     extern C:\\p18.asm"},
+     {"main C:\\My Code\\a.c 0x0 2 code",
+      "(section .idata_a.o_i) C:\\My Code\\a.c 0x2 2 initial values",
+      "(section .udata_a.o) C:\\My Code\\a.c 0x60 2 variables",
+      "count C:\\My Code\\a.c 0x62 2 variables",
+      "(section .stack) (section .stack) 0xe00 64 stack"}},
+};
+
+TEST(LinkerMapTest, EveryByteHasItsOwner) {
+  for (const MapCase& test : MAP_CASES) {
+    for (const std::string line_end : {"\n", "\r\n"}) {
+      const std::optional<LinkerMap> map =
+          read_linker_map(map_of(test.sections, test.symbols, line_end));
+      ASSERT_TRUE(map.has_value()) << test.name;
+      EXPECT_EQ(map->program_used, 30U);
+      EXPECT_EQ(map->program_size, 100U);
+      std::vector<std::string> blocks;
+      for (const MemoryBlock& block : memory_of(*map).blocks) {
+        std::array<char, 64> numbers{};
+        static_cast<void>(std::snprintf(numbers.data(), numbers.size(), " 0x%llx %llu ",
+                                        static_cast<unsigned long long>(block.address),
+                                        static_cast<unsigned long long>(block.bytes)));
+        blocks.push_back(
+            block.name + " " + block.file + numbers.data() +
+            std::string(MEMORY_KIND_NAMES[static_cast<std::size_t>(block.kind)]));
+      }
+      EXPECT_EQ(blocks, test.blocks) << test.name;
+    }
+  }
+  EXPECT_FALSE(read_linker_map("MPLINK 5.00, LINKER\nno table\n").has_value());
+}
+
+/// Where -s finds a build's map: files in a folder, the listing named, and
+/// the "map:" line or the message.
+struct FindMapCase {
+  const char* name;
+  std::vector<std::string> files;
+  std::vector<std::string> arguments;
+  int status;
+  std::string first_line;
+  std::string err;
+};
+
+const std::vector<FindMapCase> FIND_MAP_CASES = {
+    {"the same name, the extension in any case",
+     {"b.lst", "b.MAP", "c.map"},
+     {"-s", "b.lst"},
+     0,
+     "map: b.MAP",
+     ""},
+    {"MPLAB X: the only map of a folder with no other listing",
+     {"app.X.production.lst", "EBF.X.production.map"},
+     {"-s", "app.X.production.lst"},
+     0,
+     "map: EBF.X.production.map",
+     ""},
+    {"no map when another listing is beside",
+     {"app.lst", "boot.lst", "EBF.map"},
+     {"-s", "app.lst"},
+     0,
+     "   bytes   share  source file",
+     ""},
+    {"-M names it",
+     {"a.lst", "other.txt"},
+     {"-Mother.txt", "-s", "a.lst"},
+     0,
+     "map: other.txt",
+     ""},
+    {"-M that cannot be read",
+     {"a.lst"},
+     {"-Mnone.map", "-s", "a.lst"},
+     1,
+     "",
+     "Fatal: can't read map:none.map\n"},
+    {"-M with two listings",
+     {"a.lst", "b.lst", "x.map"},
+     {"-Mx.map", "-s", "a.lst", "b.lst"},
+     1,
+     "",
+     "Fatal: one map named for two listings:x.map\n"},
+    {"a map beside without a section table",
+     {"a.lst", "a.map!"},
+     {"-s", "a.lst"},
+     0,
+     "   bytes   share  source file",
+     "Note: no section table in the map, reported without it:a.map\n"},
+    {"a map made at another time",
+     {"a.lst", "a.map", "late"},
+     {"-a", "a.lst", "0"},
+     0,
+     "0x000000  main+0x0  C:\\a.c:1: main();",
+     "Note: the map was not made with the listing (3600 seconds apart), it may be of "
+     "another build:a.map\n"},
+};
+
+TEST(ReportTest, FindsTheMapBesideTheListing) {
+  const std::string map = map_of(
+      {"              .code_a.o       code   0x000000    program   0x000002"},
+      {"                     main   0x000000    program     extern C:\\a.c"}, "\n");
+  const std::string listing = "MP2COD 5.00, COFF to COD File Converter\n"
+                              "Listing File Generated: Mon Oct 16 20:58:45 2023\n" +
+                              HEADER + row("000000", "NOP", "main();", "C:\\a.c");
+  for (const FindMapCase& test : FIND_MAP_CASES) {
+    const fs::path folder = fs::temp_directory_path() /
+                            ("vadrimel_map_" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder);
+    std::string late = listing;
+    for (const std::string& file : test.files) {
+      if (file == "late") {
+        late.replace(late.find("20:58:45"), 8, "21:58:45");
+        testing::write_file((folder / "a.lst").string(), late);
+      } else if (file.ends_with(".lst")) {
+        testing::write_file((folder / file).string(), listing);
+      } else if (file.ends_with("!")) {
+        testing::write_file((folder / file.substr(0, file.size() - 1)).string(),
+                            "not a map\n");
+      } else {
+        testing::write_file((folder / file).string(), map);
+      }
+    }
+    std::vector<std::string> words = {"vadrimel"};
+    for (const std::string& argument : test.arguments) {
+      const bool named = argument.starts_with("-M");
+      words.push_back(named ? "-M" + (folder / argument.substr(2)).string()
+                      : argument.find('.') == std::string::npos
+                          ? argument
+                          : (folder / argument).string());
+    }
+    std::vector<const char*> arguments;
+    for (const std::string& word : words) {
+      arguments.push_back(word.c_str());
+    }
+    const testing::CapturedMessages out;
+    const testing::CapturedMessages err;
+    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}), test.status)
+        << test.name;
+    const std::string prefix = (folder / "").string();
+    std::string first = out.text().substr(0, out.text().find('\n'));
+    if (first.starts_with("map: ")) {
+      first.replace(first.find(prefix), prefix.size(), "");
+    }
+    EXPECT_EQ(first, test.first_line) << test.name;
+    std::string messages = err.text();
+    for (std::size_t at = messages.find(prefix); at != std::string::npos;
+         at = messages.find(prefix)) {
+      messages.replace(at, prefix.size(), "");
+    }
+    EXPECT_EQ(messages, test.err) << test.name;
+    fs::remove_all(folder);
+  }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "driver/output_records.h"
+#include "driver/output_stream.h"
 
 #include <cstring>
 

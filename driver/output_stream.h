@@ -1,5 +1,5 @@
-#ifndef VADRIMEL_DRIVER_OUTPUT_RECORDS_H_
-#define VADRIMEL_DRIVER_OUTPUT_RECORDS_H_
+#ifndef VADRIMEL_DRIVER_OUTPUT_STREAM_H_
+#define VADRIMEL_DRIVER_OUTPUT_STREAM_H_
 
 #include <array>
 #include <cstddef>
@@ -76,4 +76,4 @@ private:
 
 } // namespace vadrimel
 
-#endif // VADRIMEL_DRIVER_OUTPUT_RECORDS_H_
+#endif // VADRIMEL_DRIVER_OUTPUT_STREAM_H_

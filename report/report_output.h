@@ -1,5 +1,5 @@
-#ifndef VADRIMEL_DRIVER_REPORT_OUTPUT_H_
-#define VADRIMEL_DRIVER_REPORT_OUTPUT_H_
+#ifndef VADRIMEL_REPORT_REPORT_OUTPUT_H_
+#define VADRIMEL_REPORT_REPORT_OUTPUT_H_
 
 #include <array>
 #include <cstdio>
@@ -35,4 +35,4 @@ private:
 
 } // namespace vadrimel
 
-#endif // VADRIMEL_DRIVER_REPORT_OUTPUT_H_
+#endif // VADRIMEL_REPORT_REPORT_OUTPUT_H_

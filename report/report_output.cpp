@@ -1,4 +1,4 @@
-#include "driver/report_output.h"
+#include "report/report_output.h"
 
 #include <cstdlib>
 

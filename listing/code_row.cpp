@@ -1,0 +1,64 @@
+#include "listing/code_row.h"
+
+#include "listing/columns.h"
+#include "listing/hex_digits.h"
+#include "listing/scan.h"
+
+namespace vadrimel {
+
+namespace {
+
+constexpr std::string_view CONVERTER_LINE = "MP2COD ";
+constexpr std::string_view COLUMN_HEADER = "Address  Value    Disassembly";
+
+std::string_view trimmed(std::string_view text) noexcept {
+  const std::size_t first = text.find_first_not_of(SPACE);
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  return text.substr(first, text.find_last_not_of(SPACE) + 1 - first);
+}
+
+} // namespace
+
+bool starts_with_address_and_value(std::string_view line) noexcept {
+  return line.size() >= COLUMNS_END &&
+         (line.size() == COLUMNS_END || line[COLUMNS_END] == SPACE) &&
+         all_lower_case_hex(line.substr(0, ADDRESS_DIGITS)) &&
+         line[ADDRESS_DIGITS] == SPACE && line[ADDRESS_DIGITS + 1] == SPACE &&
+         line[ADDRESS_DIGITS + 2] == SPACE &&
+         all_lower_case_hex(line.substr(VALUE_COLUMN, VALUE_DIGITS));
+}
+
+std::optional<CodeRow> read_code_row(std::string_view line) noexcept {
+  if (!starts_with_address_and_value(line)) {
+    return std::nullopt;
+  }
+  CodeRow row;
+  row.address = hex_number(line.substr(0, ADDRESS_DIGITS)).value_or(0);
+  row.value = static_cast<std::uint16_t>(
+      hex_number(line.substr(VALUE_COLUMN, VALUE_DIGITS)).value_or(0));
+  if (line.size() > INSTRUCTION_COLUMN) {
+    row.disassembly =
+        trimmed(line.substr(INSTRUCTION_COLUMN, SOURCE_COLUMN - INSTRUCTION_COLUMN));
+  }
+  return row;
+}
+
+std::string_view source_text(std::string_view line) noexcept {
+  const std::size_t end = scan::after_last_non_space(line);
+  if (end <= SOURCE_COLUMN) {
+    return {};
+  }
+  line = line.substr(SOURCE_COLUMN, end - SOURCE_COLUMN);
+  while (!line.empty() && (line.front() == SPACE || line.front() == '\t')) {
+    line.remove_prefix(1);
+  }
+  return line;
+}
+
+bool is_listing_header(std::string_view line) noexcept {
+  return line.starts_with(CONVERTER_LINE) || line.starts_with(COLUMN_HEADER);
+}
+
+} // namespace vadrimel
