@@ -88,6 +88,68 @@ private:
   std::vector<std::size_t> order_;
 };
 
+/// Cuts one counted section into blocks, given the symbols with a file that
+/// it holds, and appends them to `blocks`.
+void cut_section(const MapSection& section, std::vector<const MapSymbol*>& symbols,
+                 const std::map<std::string_view, std::string_view>& object_files,
+                 std::vector<MemoryBlock>& blocks) {
+  const MemoryKind kind = kind_of(section);
+  std::stable_sort(symbols.begin(), symbols.end(),
+                   [](const MapSymbol* left, const MapSymbol* right) {
+                     return left->address < right->address;
+                   });
+  const std::uint64_t end = section.address + section.size;
+  const std::uint64_t first = symbols.empty() ? end : symbols.front()->address;
+  if (first > section.address) {
+    const std::string name = "(section " + section.name + ")";
+    const auto object = object_files.find(object_of(section.name));
+    blocks.push_back({name,
+                      object != object_files.end() ? std::string(object->second) : name,
+                      section.address, first - section.address, kind});
+  }
+  for (std::size_t at = 0; at < symbols.size();) {
+    // The symbols at one address make one block, named by the least name,
+    // with the least file of the symbols of that name.
+    std::size_t next = at;
+    const MapSymbol* named = symbols[at];
+    for (; next < symbols.size() && symbols[next]->address == symbols[at]->address;
+         ++next) {
+      const MapSymbol& symbol = *symbols[next];
+      if (symbol.name < named->name ||
+          (symbol.name == named->name && symbol.file < named->file)) {
+        named = &symbol;
+      }
+    }
+    const std::uint64_t block_end = next < symbols.size() ? symbols[next]->address : end;
+    blocks.push_back(
+        {named->name, named->file, named->address, block_end - named->address, kind});
+    at = next;
+  }
+}
+
+/// Indexes the program memory blocks by address and adds up the kinds.
+void add_up(const LinkerMap& map, BuildMemory& memory) {
+  for (std::size_t index = 0; index < memory.blocks.size(); ++index) {
+    if (in_program_memory(memory.blocks[index].kind)) {
+      memory.program_by_address.push_back(index);
+    } else {
+      memory.data_used += memory.blocks[index].bytes;
+    }
+  }
+  std::stable_sort(memory.program_by_address.begin(), memory.program_by_address.end(),
+                   [&memory](std::size_t left, std::size_t right) {
+                     return memory.blocks[left].address < memory.blocks[right].address;
+                   });
+  std::uint64_t program_bytes = 0;
+  for (std::size_t kind = 0; kind < MEMORY_KINDS; ++kind) {
+    if (in_program_memory(static_cast<MemoryKind>(kind))) {
+      program_bytes += memory.kind_bytes[kind];
+    }
+  }
+  memory.program_used = map.program_used != 0 ? map.program_used : program_bytes;
+  memory.program_size = map.program_size;
+}
+
 } // namespace
 
 const MemoryBlock* BuildMemory::program_block_at(std::uint64_t address) const {
@@ -128,65 +190,13 @@ BuildMemory memory_of(const LinkerMap& map) {
   }
   BuildMemory memory;
   for (std::size_t index = 0; index < sections.size(); ++index) {
-    const MapSection& section = sections[index];
-    if (!is_counted(section)) {
-      continue;
-    }
-    const MemoryKind kind = kind_of(section);
-    memory.kind_bytes[static_cast<std::size_t>(kind)] += section.size;
-    std::vector<const MapSymbol*>& symbols = held[index];
-    std::stable_sort(symbols.begin(), symbols.end(),
-                     [](const MapSymbol* left, const MapSymbol* right) {
-                       return left->address < right->address;
-                     });
-    const std::uint64_t end = section.address + section.size;
-    const std::uint64_t first = symbols.empty() ? end : symbols.front()->address;
-    if (first > section.address) {
-      const std::string name = "(section " + section.name + ")";
-      const auto object = object_files.find(object_of(section.name));
-      memory.blocks.push_back(
-          {name, object != object_files.end() ? std::string(object->second) : name,
-           section.address, first - section.address, kind});
-    }
-    for (std::size_t at = 0; at < symbols.size();) {
-      // The symbols at one address make one block, named by the least name,
-      // with the least file of the symbols of that name.
-      std::size_t next = at;
-      const MapSymbol* named = symbols[at];
-      for (; next < symbols.size() && symbols[next]->address == symbols[at]->address;
-           ++next) {
-        const MapSymbol& symbol = *symbols[next];
-        if (symbol.name < named->name ||
-            (symbol.name == named->name && symbol.file < named->file)) {
-          named = &symbol;
-        }
-      }
-      const std::uint64_t block_end =
-          next < symbols.size() ? symbols[next]->address : end;
-      memory.blocks.push_back(
-          {named->name, named->file, named->address, block_end - named->address, kind});
-      at = next;
+    if (is_counted(sections[index])) {
+      memory.kind_bytes[static_cast<std::size_t>(kind_of(sections[index]))] +=
+          sections[index].size;
+      cut_section(sections[index], held[index], object_files, memory.blocks);
     }
   }
-  for (std::size_t index = 0; index < memory.blocks.size(); ++index) {
-    if (in_program_memory(memory.blocks[index].kind)) {
-      memory.program_by_address.push_back(index);
-    } else {
-      memory.data_used += memory.blocks[index].bytes;
-    }
-  }
-  std::stable_sort(memory.program_by_address.begin(), memory.program_by_address.end(),
-                   [&memory](std::size_t left, std::size_t right) {
-                     return memory.blocks[left].address < memory.blocks[right].address;
-                   });
-  std::uint64_t program_bytes = 0;
-  for (std::size_t kind = 0; kind < MEMORY_KINDS; ++kind) {
-    if (in_program_memory(static_cast<MemoryKind>(kind))) {
-      program_bytes += memory.kind_bytes[kind];
-    }
-  }
-  memory.program_used = map.program_used != 0 ? map.program_used : program_bytes;
-  memory.program_size = map.program_size;
+  add_up(map, memory);
   return memory;
 }
 

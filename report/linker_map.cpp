@@ -143,6 +143,32 @@ void read_usage(std::string_view line, LinkerMap& map) {
   map.program_size = number(counts.substr(out_of + 8));
 }
 
+/// The section rows, up to an empty line; false when the table has no
+/// header.
+bool read_sections(Lines& lines, LinkerMap& map) {
+  if (!skip_table_header(lines)) {
+    return false;
+  }
+  std::string_view line;
+  while (lines.next(line) && !trimmed(line).empty()) {
+    if (std::optional<MapSection> section = section_of(line)) {
+      map.sections.push_back(std::move(*section));
+    }
+  }
+  return true;
+}
+
+/// The symbol rows, up to an empty line or the end.
+void read_symbols(Lines& lines, LinkerMap& map) {
+  skip_table_header(lines);
+  std::string_view line;
+  while (lines.next(line) && !trimmed(line).empty()) {
+    if (std::optional<MapSymbol> symbol = symbol_of(line)) {
+      map.symbols.push_back(std::move(*symbol));
+    }
+  }
+}
+
 } // namespace
 
 std::optional<LinkerMap> read_linker_map(std::string_view text) {
@@ -155,22 +181,11 @@ std::optional<LinkerMap> read_linker_map(std::string_view text) {
     if (line.starts_with(CREATED)) {
       map.created = trimmed(line.substr(CREATED.size()));
     } else if (title == SECTION_TABLE && !has_sections) {
-      has_sections = skip_table_header(lines);
-      while (has_sections && lines.next(line) && !trimmed(line).empty()) {
-        if (std::optional<MapSection> section = section_of(line)) {
-          map.sections.push_back(std::move(*section));
-        }
-      }
-    } else if (title.ends_with(USAGE.substr(1)) ||
-               title.find(USAGE) != std::string_view::npos) {
+      has_sections = read_sections(lines, map);
+    } else if (title.find(USAGE) != std::string_view::npos) {
       read_usage(title, map);
     } else if (title == SYMBOL_TABLE && map.symbols.empty()) {
-      skip_table_header(lines);
-      while (lines.next(line) && !trimmed(line).empty()) {
-        if (std::optional<MapSymbol> symbol = symbol_of(line)) {
-          map.symbols.push_back(std::move(*symbol));
-        }
-      }
+      read_symbols(lines, map);
     }
   }
   if (!has_sections) {
