@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <filesystem>
@@ -15,7 +16,9 @@
 #include <vector>
 
 #include "driver/conversion_run.h"
+#include "report/build_memory.h"
 #include "report/code_places.h"
+#include "report/linker_map.h"
 
 namespace vadrimel {
 namespace {
@@ -158,6 +161,27 @@ const std::vector<std::string>& corpus() {
   return listings;
 }
 
+/// The maps beside the corpus's listings, in the order of `corpus()`; empty
+/// where a listing has none.
+const std::vector<std::string>& corpus_maps() {
+  static const std::vector<std::string> maps = [] {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (std::filesystem::recursive_directory_iterator it(VADRIMEL_CORPUS_DIR, error),
+         end;
+         !error && it != end; it.increment(error)) {
+      if (it->path().extension() == ".lst") {
+        std::filesystem::path map = it->path();
+        std::ifstream file(map.replace_extension(".map"), std::ios::binary);
+        found.emplace_back(std::istreambuf_iterator<char>(file),
+                           std::istreambuf_iterator<char>());
+      }
+    }
+    return found;
+  }();
+  return maps;
+}
+
 /// The real listings, ten times over, in memory: what a user's listings cost.
 /// The plain copy of the same bytes is the reference (as `dd` is for the
 /// program); bench/corpus_ratios.py prints each mode's ratio to it and to -p.
@@ -236,6 +260,43 @@ CodePlaces hundred_addresses() {
   return lookup;
 }
 BENCHMARK_CAPTURE(BM_CorpusReport, s, ten_lines);
+
+/// -s with the map beside each listing that has one: the map read and cut
+/// into blocks, the start of every function looked up, the listing read.
+void BM_CorpusMapReport(benchmark::State& state, std::size_t most_lines) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus beside the project");
+    return;
+  }
+  const auto lines = std::make_unique<LineSource>(LineScope::WHOLE_LINE);
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (std::size_t index = 0; index < corpus().size(); ++index) {
+        CodePlaces places(most_lines);
+        std::optional<LinkerMap> map = read_linker_map(corpus_maps()[index]);
+        if (map) {
+          const BuildMemory memory = memory_of(*map);
+          for (const MemoryBlock& block : memory.blocks) {
+            if (block.kind == MemoryKind::CODE) {
+              places.ask(block.address);
+            }
+          }
+          benchmark::DoNotOptimize(memory.program_used);
+        }
+        ViewSource source(corpus()[index]);
+        lines->read(source, [&places](const ListingLine& line) {
+          places.take_line(line);
+          return true;
+        });
+        places.finish();
+        bytes += corpus()[index].size();
+      }
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK_CAPTURE(BM_CorpusMapReport, s_map, 10);
 BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses);
 
 void BM_CorpusCopy(benchmark::State& state) {

@@ -7,6 +7,7 @@ namespace vadrimel {
 
 ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noexcept {
   output_stream_.start(sink, options_.record_end);
+  in_string_statement_ = false;
   line_source_.read(source, [this](ListingLine& line) {
     rewrite_line(line);
     return !output_stream_.failed();
@@ -18,12 +19,24 @@ ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noex
 /// The steps of one line, in order: the source path record when the line's
 /// path is new, the masks, then the line records of what is left.
 void ConversionRun::rewrite_line(ListingLine& line) noexcept {
-  if (line.new_path) {
-    output_stream_.write_source_path_record(line.path);
-  }
   LineText text = line.text;
-  if (options_.mask_build_noise && line.starts_line) {
-    text = mask_build_noise(text);
+  if (!options_.mask_build_noise) {
+    if (line.new_path) {
+      output_stream_.write_source_path_record({}, line.path);
+    }
+  } else {
+    if (line.new_path) {
+      const std::size_t kept = elided_path_start(line.path);
+      output_stream_.write_source_path_record(kept == 0 ? "" : "...",
+                                              line.path.substr(kept));
+    }
+    if (line.starts_line) {
+      // A line with a path is a source line, and the code after it is its own.
+      if (!line.path.empty()) {
+        in_string_statement_ = holds_string_literal(view_of(text));
+      }
+      text = mask_build_noise(text, in_string_statement_);
+    }
   }
   if (options_.tab_size != 0 || options_.wrap) {
     write_laid_out(view_of(text), line.blank);
@@ -74,7 +87,7 @@ void ConversionRun::write_pieces(std::string_view text, BlankText blank,
       (expands || unit.size() > max_length)) {
     WordWrap wrap(unit, expands ? options_.tab_size : 0, max_length);
     for (WrappedRecord record; wrap.next(record);) {
-      output_stream_.write_indented_record(record.indent, record.text);
+      output_stream_.write_indented_record(record.indent, record.text, record.marked);
     }
   } else if (!expands) {
     // Most lines: written where they lie.

@@ -46,6 +46,8 @@ private:
   /// A line whose tabs expand to no more than this, expanded whole.
   std::array<char, 4 * MAX_CHUNK_LENGTH> expanded_;
   ConversionOptions options_;
+  /// Option -d: the code of the current source line loads a string's address.
+  bool in_string_statement_ = false;
 };
 
 /// A run for the options; null when there is not enough memory.

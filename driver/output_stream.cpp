@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "listing/wrapping.h"
+
 namespace vadrimel {
 
 namespace {
@@ -18,13 +20,17 @@ void OutputStream::write_line_record(std::string_view text) noexcept {
   append_record_end();
 }
 
-void OutputStream::write_indented_record(std::size_t indent,
-                                         std::string_view text) noexcept {
+void OutputStream::write_indented_record(std::size_t indent, std::string_view text,
+                                         bool marked) noexcept {
   make_room(indent + text.size() + record_end_.size());
+  const std::size_t start = used_;
   for (std::size_t left = indent; left != 0;) {
     const std::string_view spaces = SPACES.substr(0, left);
     append(spaces);
     left -= spaces.size();
+  }
+  if (marked && indent > CONTINUATION_MARK_COLUMN && !failed_) {
+    buffer_.bytes[start + CONTINUATION_MARK_COLUMN] = '+';
   }
   append_text(text);
   append_record_end();
@@ -44,9 +50,11 @@ void OutputStream::end_record() noexcept {
   append_record_end();
 }
 
-void OutputStream::write_source_path_record(std::string_view path) noexcept {
-  make_room(SOURCE_PATH_PREFIX.size() + path.size() + record_end_.size());
+void OutputStream::write_source_path_record(std::string_view lead,
+                                            std::string_view path) noexcept {
+  make_room(SOURCE_PATH_PREFIX.size() + lead.size() + path.size() + record_end_.size());
   append(SOURCE_PATH_PREFIX);
+  append(lead);
   append_text(path);
   append_record_end();
 }

@@ -34,15 +34,18 @@ public:
   /// MAX_CHUNK_LENGTH bytes, so a record always fits the empty buffer.
   void write_line_record(std::string_view text) noexcept;
   /// A line record of `indent` spaces and a piece of a line (option -w);
-  /// `indent` is less than MAX_CHUNK_LENGTH.
-  void write_indented_record(std::size_t indent, std::string_view text) noexcept;
+  /// `indent` is less than MAX_CHUNK_LENGTH. A marked record has '+' in place
+  /// of its space at CONTINUATION_MARK_COLUMN.
+  void write_indented_record(std::size_t indent, std::string_view text,
+                             bool marked) noexcept;
   /// A line record of any length, made in parts: `add_to_record` for each
   /// part of its text, then `end_record`.
   void add_to_record(std::string_view part) noexcept;
   void end_record() noexcept;
   /// "FILE:", the path, the record end. A path comes from one held line, at most
   /// MAX_HELD_LINE_LENGTH bytes, so this record too fits the empty buffer.
-  void write_source_path_record(std::string_view path) noexcept;
+  /// `lead` ("..." under -d, else empty) goes before the path.
+  void write_source_path_record(std::string_view lead, std::string_view path) noexcept;
 
   /// Writes out what is buffered and closes the sink; true when every write
   /// and the close succeeded.

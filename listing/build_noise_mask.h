@@ -14,7 +14,22 @@ namespace vadrimel {
 /// when its instruction at the instruction column is a branch or a call whose
 /// operand starts with 0x and hex digits, those digits are written as '?';
 /// the line keeps its length.
-LineText mask_build_noise(LineText text) noexcept;
+/// With `in_string_statement` (the line's code belongs to a source line
+/// whose text holds a '"'), the operand of a MOVLW is masked the same way:
+/// it loads the address of a string literal, which moves whenever a string
+/// before it grows.
+LineText mask_build_noise(LineText text, bool in_string_statement) noexcept;
+
+/// True when the source text of a line (from the source column) holds a
+/// '"'.
+bool holds_string_literal(std::string_view line) noexcept;
+
+/// Option -d: where a source path's last three parts (folders and file name,
+/// split at '\\' or '/') start, at the separator before them; 0 when the
+/// path has three parts or fewer (or only an empty one before them). A
+/// record shows "..." and the path from
+/// there, so that a build folder that moved shows alike.
+std::size_t elided_path_start(std::string_view path) noexcept;
 
 } // namespace vadrimel
 

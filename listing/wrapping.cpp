@@ -14,6 +14,8 @@ constexpr std::size_t NARROWEST_INDENTED = SOURCE_COLUMN + 8;
 /// The first record never breaks before this: the address, value and
 /// disassembly columns and the source's first character stay on it.
 constexpr std::size_t FIRST_BREAK = SOURCE_COLUMN + 1;
+/// The least room a continuation indented as its source is has.
+constexpr std::size_t LEAST_INDENTED_ROOM = 20;
 
 /// Where a record of at most `width` characters of `text` ends: at `width`
 /// when the text ends by then or a space stands there; else before the last
@@ -59,10 +61,22 @@ bool WordWrap::next(WrappedRecord& record) noexcept {
   }
   const std::size_t width = first_ ? first_width_ : width_;
   const std::string_view text = window(width + 1);
+  if (first_ && indent_ != 0) {
+    // Continuations line up with the source's own indentation.
+    std::size_t start = SOURCE_COLUMN;
+    while (start < text.size() && text[start] == SPACE) {
+      ++start;
+    }
+    if (start < text.size() && first_width_ - start >= LEAST_INDENTED_ROOM) {
+      indent_ = start;
+      width_ = first_width_ - start;
+    }
+  }
   const std::size_t end = record_end(text, width, first_ ? FIRST_BREAK : 1);
   const std::size_t last = text.substr(0, end).find_last_not_of(SPACE);
   record = {.indent = first_ ? 0 : indent_,
-            .text = text.substr(0, last == std::string_view::npos ? 0 : last + 1)};
+            .text = text.substr(0, last == std::string_view::npos ? 0 : last + 1),
+            .marked = !first_ && indent_ != 0};
   written_ = end;
   first_ = false;
   return true;

@@ -11,10 +11,17 @@
 
 namespace vadrimel {
 
-/// One record of a wrapped line: `indent` spaces, then `text`.
+/// Where a continuation's mark stands: a '+' two columns before the source
+/// column, so that a continuation never reads as a line of its own.
+inline constexpr std::size_t CONTINUATION_MARK_COLUMN = 41;
+
+/// One record of a wrapped line: `indent` spaces, then `text`; a
+/// continuation has the mark '+' in place of its space at
+/// CONTINUATION_MARK_COLUMN.
 struct WrappedRecord {
   std::size_t indent = 0;
   std::string_view text;
+  bool marked = false;
 };
 
 /// Option -w: a line's text, which is not blank and ends in no space or tab,
@@ -22,12 +29,13 @@ struct WrappedRecord {
 /// cuts), its tabs expanded to `tab_size` as it goes (0: a text with no tab
 /// to expand, wrapped where it lies). The first record holds
 /// up to `max_length` characters and never breaks before the first word of
-/// the source column; each continuation holds up to `max_length` - 43
-/// characters after 43 spaces (below 51, `max_length` characters with no
-/// indent). A record ends before the last word that starts within it, or where
-/// a space stands just past its room; a word longer than the room is broken.
-/// Records lose their trailing spaces and continuations their leading ones;
-/// no other character is lost. Memory stays a record's worth for a line of
+/// the source column; each continuation is marked and starts where the
+/// source line's text starts, after its own indentation, or at the source
+/// column when that leaves fewer than 20 characters of room (below 51,
+/// `max_length` characters with no indent and no mark). A record ends before the last
+/// word that starts within it, or where a space stands just past its room; a word longer
+/// than the room is broken. Records lose their trailing spaces and continuations their
+/// leading ones; no other character is lost. Memory stays a record's worth for a line of
 /// any length.
 class WordWrap {
 public:

@@ -13,28 +13,6 @@ constexpr std::string_view SECTION_TABLE = "Section Info";
 constexpr std::string_view SYMBOL_TABLE = "Symbols - Sorted by Address";
 constexpr std::string_view USAGE = " program addresses used";
 
-/// Hands out the lines of a text, without their line ends.
-class Lines {
-public:
-  explicit Lines(std::string_view text) : rest_(text) {}
-
-  bool next(std::string_view& line) {
-    if (rest_.empty()) {
-      return false;
-    }
-    const std::size_t end = rest_.find('\n');
-    line = rest_.substr(0, end);
-    rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
-    if (line.ends_with('\r')) {
-      line.remove_suffix(1);
-    }
-    return true;
-  }
-
-private:
-  std::string_view rest_;
-};
-
 std::string_view trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) {
@@ -77,17 +55,6 @@ std::optional<bool> location_of(std::string_view word) {
     return false;
   }
   return std::nullopt;
-}
-
-/// Moves past a table's header line and its line of dashes.
-bool skip_table_header(Lines& lines) {
-  std::string_view line;
-  while (lines.next(line)) {
-    if (trimmed(line).starts_with("---")) {
-      return true;
-    }
-  }
-  return false;
 }
 
 /// A section row, split from the right: a long name pushes the row to the
@@ -143,55 +110,63 @@ void read_usage(std::string_view line, LinkerMap& map) {
   map.program_size = number(counts.substr(out_of + 8));
 }
 
-/// The section rows, up to an empty line; false when the table has no
-/// header.
-bool read_sections(Lines& lines, LinkerMap& map) {
-  if (!skip_table_header(lines)) {
-    return false;
-  }
-  std::string_view line;
-  while (lines.next(line) && !trimmed(line).empty()) {
-    if (std::optional<MapSection> section = section_of(line)) {
-      map.sections.push_back(std::move(*section));
-    }
-  }
-  return true;
-}
-
-/// The symbol rows, up to an empty line or the end.
-void read_symbols(Lines& lines, LinkerMap& map) {
-  skip_table_header(lines);
-  std::string_view line;
-  while (lines.next(line) && !trimmed(line).empty()) {
-    if (std::optional<MapSymbol> symbol = symbol_of(line)) {
-      map.symbols.push_back(std::move(*symbol));
-    }
-  }
-}
-
 } // namespace
 
-std::optional<LinkerMap> read_linker_map(std::string_view text) {
-  LinkerMap map;
-  bool has_sections = false;
-  Lines lines(text);
-  std::string_view line;
-  while (lines.next(line)) {
-    const std::string_view title = trimmed(line);
-    if (line.starts_with(CREATED)) {
-      map.created = trimmed(line.substr(CREATED.size()));
-    } else if (title == SECTION_TABLE && !has_sections) {
-      has_sections = read_sections(lines, map);
-    } else if (title.find(USAGE) != std::string_view::npos) {
-      read_usage(title, map);
-    } else if (title == SYMBOL_TABLE && map.symbols.empty()) {
-      read_symbols(lines, map);
-    }
+void LinkerMapReader::take_line(std::string_view line) {
+  if (line.ends_with('\r')) {
+    line.remove_suffix(1);
   }
-  if (!has_sections) {
+  const std::string_view title = trimmed(line);
+  switch (place_) {
+  case Place::SECTION_HEADER:
+  case Place::SYMBOL_HEADER:
+    if (title.starts_with("---")) {
+      has_sections_ = has_sections_ || place_ == Place::SECTION_HEADER;
+      place_ = place_ == Place::SECTION_HEADER ? Place::SECTIONS : Place::SYMBOLS;
+    }
+    return;
+  case Place::SECTIONS:
+  case Place::SYMBOLS:
+    if (title.empty()) {
+      place_ = Place::BETWEEN_TABLES;
+    } else if (place_ == Place::SECTIONS) {
+      if (std::optional<MapSection> section = section_of(line)) {
+        map_.sections.push_back(std::move(*section));
+      }
+    } else if (std::optional<MapSymbol> symbol = symbol_of(line)) {
+      map_.symbols.push_back(std::move(*symbol));
+    }
+    return;
+  case Place::BETWEEN_TABLES:
+    break;
+  }
+  if (line.starts_with(CREATED)) {
+    map_.created = trimmed(line.substr(CREATED.size()));
+  } else if (title == SECTION_TABLE && !has_sections_) {
+    place_ = Place::SECTION_HEADER;
+  } else if (title.find(USAGE) != std::string_view::npos) {
+    read_usage(title, map_);
+  } else if (title == SYMBOL_TABLE && !has_symbols_) {
+    has_symbols_ = true;
+    place_ = Place::SYMBOL_HEADER;
+  }
+}
+
+std::optional<LinkerMap> LinkerMapReader::finish() {
+  if (!has_sections_) {
     return std::nullopt;
   }
-  return map;
+  return std::move(map_);
+}
+
+std::optional<LinkerMap> read_linker_map(std::string_view text) {
+  LinkerMapReader reader;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    reader.take_line(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return reader.finish();
 }
 
 } // namespace vadrimel

@@ -41,6 +41,24 @@ struct LinkerMap {
   std::string created;
 };
 
+/// Reads a map file line by line, so that memory grows with its sections
+/// and symbols alone.
+class LinkerMapReader {
+public:
+  /// The next line, without its line end (a CR before it may stay).
+  void take_line(std::string_view line);
+  /// The map read; empty when it held no "Section Info" table.
+  std::optional<LinkerMap> finish();
+
+private:
+  enum class Place { BETWEEN_TABLES, SECTION_HEADER, SECTIONS, SYMBOL_HEADER, SYMBOLS };
+
+  LinkerMap map_;
+  Place place_ = Place::BETWEEN_TABLES;
+  bool has_sections_ = false;
+  bool has_symbols_ = false;
+};
+
 /// Reads the text of a map file, lines ending in LF or CR LF; empty when it
 /// holds no "Section Info" table.
 std::optional<LinkerMap> read_linker_map(std::string_view text);

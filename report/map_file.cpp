@@ -1,6 +1,8 @@
 #include "report/map_file.h"
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -39,37 +41,36 @@ bool ends_in(std::string_view name, std::string_view ending) {
   return true;
 }
 
-/// The whole of a file; empty when it cannot be read.
-std::optional<std::string> contents_of(const std::string& name) {
-  FileSource file;
-  if (!file.open(name)) {
-    return std::nullopt;
-  }
-  // Read straight into the text, which grows by doubling: a map of a few
-  // hundred KiB takes a few reads and no copy of a block buffer.
-  std::string text(std::size_t{1} << 18, '\0');
-  std::size_t used = 0;
-  for (std::size_t got = 0;
-       (got = file.read(text.data() + used, text.size() - used)) != 0;) {
-    used += got;
-    if (used == text.size()) {
-      text.resize(2 * text.size());
-    }
-  }
-  text.resize(used);
-  if (file.failed()) {
-    return std::nullopt;
-  }
-  return text;
-}
-
+/// Reads the map named line by line through a fixed buffer; a line longer
+/// than the buffer is read as several. Empty when the file cannot be read or
+/// holds no section table.
 std::optional<MapFile> map_file_of(const std::string& path) {
-  const std::optional<std::string> text = contents_of(path);
-  if (!text) {
+  FileSource file;
+  if (!file.open(path)) {
     return std::nullopt;
   }
-  std::optional<LinkerMap> map = read_linker_map(*text);
-  if (!map) {
+  LinkerMapReader reader;
+  std::array<char, 1 << 15> buffer{};
+  std::size_t held = 0;
+  for (std::size_t got = 0;
+       (got = file.read(buffer.data() + held, buffer.size() - held)) != 0;) {
+    held += got;
+    std::string_view lines(buffer.data(), held);
+    for (std::size_t end = lines.find('\n'); end != std::string_view::npos;
+         end = lines.find('\n')) {
+      reader.take_line(lines.substr(0, end));
+      lines.remove_prefix(end + 1);
+    }
+    if (lines.size() == buffer.size()) {
+      reader.take_line(lines);
+      lines = {};
+    }
+    std::memmove(buffer.data(), lines.data(), lines.size());
+    held = lines.size();
+  }
+  reader.take_line({buffer.data(), held});
+  std::optional<LinkerMap> map = reader.finish();
+  if (file.failed() || !map) {
     return std::nullopt;
   }
   BuildMemory memory = memory_of(*map);

@@ -301,6 +301,8 @@ const std::string SPACES_13(13, ' ');
 std::string spaces(std::size_t count) {
   return std::string(count, ' ');
 }
+/// What a continuation of -w starts with at the source column: its mark.
+const std::string MARKED = std::string(41, ' ') + "+ ";
 std::string repeated(const std::string& text, std::size_t count) {
   std::string result;
   for (std::size_t index = 0; index < count; ++index) {
@@ -335,6 +337,22 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      "Listing File Generated:\r\nFILE:C:\\a b.c\r\n" + SPACES_13 +
          "     CALL      0x????,0x0     f();\r\n\r\n" + SPACES_13 +
          "     MOVLW     0x1\r\n\r\n"},
+    {"-d: a statement with a string, its code over several lines, and a comment's quote",
+     "000010   0e01     MOVLW     0xb0           s(\"ab\");   C:\\a.c\n"
+     "000012   0e02     MOVLW     0x1f\n"
+     "000014   0e03     MOVLW     0x1            x = 1;   C:\\a.c\n"
+     "000016   0e04     MOVLW     0x2            y = 2; // \"   C:\\a.c\n",
+     DIFF,
+     "FILE:C:\\a.c\r\n" + SPACES_13 + "     MOVLW     0x??           s(\"ab\");\r\n" +
+         SPACES_13 + "     MOVLW     0x??\r\n" + SPACES_13 +
+         "     MOVLW     0x1            x = 1;\r\n" + SPACES_13 +
+         "     MOVLW     0x?            y = 2; // \"\r\n\r\n"},
+    {"-d: paths by their last three parts; a record whenever the full path changes",
+     "a   C:\\y\\z.c\nb   D:\\p\\q\\x\\y\\z.c\nc   E:\\r\\s\\x\\y\\z.c\n"
+     "d   E:\\r\\s\\x\\y\\z.c\ne   F:/x/y/z.c",
+     DIFF,
+     "FILE:C:\\y\\z.c\r\na\r\nFILE:...\\x\\y\\z.c\r\nb\r\n"
+     "FILE:...\\x\\y\\z.c\r\nc\r\nd\r\nFILE:.../x/y/z.c\r\ne\r\n"},
     {"-d masks after the path is taken off", "Listing File Generated: Tue  C:\\x y.c\n",
      DIFF, "FILE:C:\\x y.c\r\nListing File Generated:\r\n\r\n"},
     {"-d masks a line too long to hold in its first piece only",
@@ -367,7 +385,7 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"-t: a line that expands past what is expanded at once", "\t\t\t\t\tx\n\t\t\t\t\tx",
      tabs_of(255), spaces(43 + 255 * 4) + "x\r\n" + spaces(43 + 255 * 4) + "x\r\n"},
     {"-t -w: such a line wrapped", "\t\t\t\t\tx", wrapped_at(80, 255),
-     "\r\n" + spaces(43) + "x\r\n"},
+     "\r\n" + MARKED + "x\r\n"},
     {"-t: a line that expands past 255, and to exactly 255",
      std::string(40, '\t') + "x\n" + std::string(32, '\t') + "abcd", TABS,
      spaces(43 + 8 * 34) + "x\r\n" + spaces(43 + 8 * 26) + "abcd\r\n"},
@@ -380,46 +398,58 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      {.tab_size = 8},
      "FILE:C:\\x.c\r\na       b\r\n" + line_of(255) + "\r\n" + spaces(8) + "c\r\n"},
     {"-w: a continuation that exactly fills its room", line_of(60) + "aaaaaaaa bbbbbbbb",
-     wrapped_at(60), line_of(60) + "\r\n" + spaces(43) + "aaaaaaaa bbbbbbbb\r\n"},
+     wrapped_at(60), line_of(60) + "\r\n" + MARKED + "aaaaaaaa bbbbbbbb\r\n"},
     {"-t -w at 255: a window of a whole record and one character more",
      repeated("a\t", 200), wrapped_at(255, 8),
      repeated("a" + spaces(7), 5) + "a  " + WORDS_OF_A + "\r\n" +
-         repeated(spaces(43) + WORDS_OF_A + "\r\n", 6) + spaces(43) +
+         repeated(MARKED + WORDS_OF_A + "\r\n", 6) + MARKED +
          repeated("a" + spaces(7), 4) + "a\r\n"},
     {"-t: trailing tabs go from a line that expands past what is expanded at once",
      std::string(130, '\t') + "x\t \t\t", TABS, spaces(43 + 124 * 8) + "x\r\n"},
     {"-w: a line of exactly the length, and one more", line_of(60) + "\n" + line_of(61),
-     wrapped_at(60), line_of(60) + "\r\n" + line_of(60) + "\r\n" + spaces(43) + "r\r\n"},
+     wrapped_at(60), line_of(60) + "\r\n" + line_of(60) + "\r\n" + MARKED + "r\r\n"},
     {"-w: a continuation of spaces only is not written",
      line_of(60) + spaces(17) + "yyyyy   ", wrapped_at(60),
-     line_of(60) + "\r\n" + spaces(43) + "yyyyy\r\n"},
+     line_of(60) + "\r\n" + MARKED + "yyyyy\r\n"},
     {"-w below 51: continuations not indented", line_of(100), wrapped_at(40),
      line_of(40) + "\r\n" + line_of(40) + "\r\n" + line_of(20) + "\r\n"},
     {"-w: a long line is one text", line_of(300), wrapped_at(200),
-     line_of(200) + "\r\n" + spaces(43) + line_of(100) + "\r\n"},
+     line_of(200) + "\r\n" + MARKED + line_of(100) + "\r\n"},
     {"-w breaks before the last word that starts within the room",
      spaces(43) + "aaaa bbbb cccc dddd eeee", wrapped_at(60),
-     spaces(43) + "aaaa bbbb cccc\r\n" + spaces(43) + "dddd eeee\r\n"},
+     spaces(43) + "aaaa bbbb cccc\r\n" + MARKED + "dddd eeee\r\n"},
     {"-w breaks at a space just past the room", spaces(43) + "aaaa bbbb cccc dd eeee",
-     wrapped_at(60), spaces(43) + "aaaa bbbb cccc dd\r\n" + spaces(43) + "eeee\r\n"},
+     wrapped_at(60), spaces(43) + "aaaa bbbb cccc dd\r\n" + MARKED + "eeee\r\n"},
     {"-w breaks a word longer than the room", line_of(100), wrapped_at(60),
-     line_of(60) + "\r\n" + spaces(43) + line_of(17) + "\r\n" + spaces(43) + line_of(17) +
-         "\r\n" + spaces(43) + line_of(6) + "\r\n"},
+     line_of(60) + "\r\n" + MARKED + line_of(17) + "\r\n" + MARKED + line_of(17) +
+         "\r\n" + MARKED + line_of(6) + "\r\n"},
     {"-w never breaks the first record before the source column",
      spaces(43) + line_of(60), wrapped_at(60),
-     spaces(43) + line_of(17) + "\r\n" + spaces(43) + line_of(17) + "\r\n" + spaces(43) +
-         line_of(17) + "\r\n" + spaces(43) + line_of(9) + "\r\n"},
+     spaces(43) + line_of(17) + "\r\n" + MARKED + line_of(17) + "\r\n" + MARKED +
+         line_of(17) + "\r\n" + MARKED + line_of(9) + "\r\n"},
     {"-w never breaks the first record before the source's first word",
      spaces(10) + "a " + line_of(80), wrapped_at(60),
-     spaces(10) + "a " + line_of(48) + "\r\n" + spaces(43) + line_of(17) + "\r\n" +
-         spaces(43) + line_of(15) + "\r\n"},
+     spaces(10) + "a " + line_of(48) + "\r\n" + MARKED + line_of(17) + "\r\n" + MARKED +
+         line_of(15) + "\r\n"},
     {"-w at 51 indents, at 50 not", line_of(60) + "\n" + line_of(60), wrapped_at(51),
-     line_of(51) + "\r\n" + spaces(43) + line_of(8) + "\r\n" + spaces(43) + "r\r\n" +
-         line_of(51) + "\r\n" + spaces(43) + line_of(8) + "\r\n" + spaces(43) + "r\r\n"},
+     line_of(51) + "\r\n" + MARKED + line_of(8) + "\r\n" + MARKED + "r\r\n" +
+         line_of(51) + "\r\n" + MARKED + line_of(8) + "\r\n" + MARKED + "r\r\n"},
     {"-w at 50", line_of(60), wrapped_at(50),
      line_of(50) + "\r\n" + line_of(10) + "\r\n"},
     {"-w: a continuation loses its leading spaces", line_of(60) + spaces(100) + "z",
-     wrapped_at(60), line_of(60) + "\r\n" + spaces(43) + "z\r\n"},
+     wrapped_at(60), line_of(60) + "\r\n" + MARKED + "z\r\n"},
+    {"-w: a continuation starts where its source line's text starts",
+     spaces(47) + "aaaa bbbb cccc dddd eeee ffff gggg", wrapped_at(70),
+     spaces(47) + "aaaa bbbb cccc dddd\r\n" + MARKED + spaces(4) + "eeee ffff gggg\r\n"},
+    {"-w: at the source column when that leaves less than 20 of room",
+     spaces(52) + "aaaa bbbb cccc dddd eeee ffff gggg", wrapped_at(71),
+     spaces(52) + "aaaa bbbb cccc dddd\r\n" + MARKED + "eeee ffff gggg\r\n"},
+    {"-w: 20 of room is enough", spaces(52) + "aaaa bbbb cccc dddd eeee ffff gggg",
+     wrapped_at(72),
+     spaces(52) + "aaaa bbbb cccc dddd\r\n" + MARKED + spaces(9) + "eeee ffff gggg\r\n"},
+    {"-t -w: the source's indentation of tabs",
+     spaces(43) + "\t\taaaa bbbb cccc dddd eeee ffff", wrapped_at(72, 4),
+     spaces(51) + "aaaa bbbb cccc dddd\r\n" + MARKED + spaces(8) + "eeee ffff\r\n"},
     {"-w with -m 31 or none changes nothing", line_of(100), wrapped_at(31),
      line_of(100) + "\r\n"},
     {"-w keeps a piece of spaces only as the cut does",
@@ -429,8 +459,8 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"-t -w -m80 fits 80 columns and loses nothing",
      spaces(43) + "#pragma config LVP = OFF \t// Low Voltage ICSP: aus   C:\\b.c",
      wrapped_at(80, 8),
-     "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config LVP = OFF        //\r\n" +
-         spaces(43) + "Low Voltage ICSP: aus\r\n"},
+     "FILE:C:\\b.c\r\n" + spaces(43) + "#pragma config LVP = OFF        //\r\n" + MARKED +
+         "Low Voltage ICSP: aus\r\n"},
 };
 
 TEST(ConvertStreamTest, OptionsThatShapeTheOutput) {

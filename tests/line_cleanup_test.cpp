@@ -183,8 +183,8 @@ TEST(CutAndStripTest, EveryTrailingSpaceGoesOnWholeLines) {
   }
 }
 
-std::string masked(std::string text) {
-  return std::string(view_of(mask_build_noise(text)));
+std::string masked(std::string text, bool in_string_statement = false) {
+  return std::string(view_of(mask_build_noise(text, in_string_statement)));
 }
 
 TEST(MaskBuildNoiseTest, DatesAddressesAndBranchTargets) {
@@ -230,6 +230,31 @@ TEST(MaskBuildNoiseTest, DatesAddressesAndBranchTargets) {
                      columns + "     BRA       0x????" + std::string(300, 'z'));
   for (const auto& [line, expected] : cases) {
     EXPECT_EQ(printable(masked(line)), printable(expected)) << printable(line);
+  }
+  // In a statement with a string, the address of the string a MOVLW loads.
+  for (const auto& [line, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"000000   0e01     MOVLW     0xb0", columns + "     MOVLW     0x??"},
+           {"000000   0e01     MOVLWX    0xb0", columns + "     MOVLWX    0xb0"},
+           {"000000   0e01     ADDLW     0xb0", columns + "     ADDLW     0xb0"},
+           {"000000   ef10     GOTO      0x20", columns + "     GOTO      0x??"}}) {
+    EXPECT_EQ(printable(masked(line, true)), printable(expected)) << printable(line);
+  }
+}
+
+TEST(MaskBuildNoiseTest, PathsByTheirLastThreeParts) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"C:\\a.c", "C:\\a.c"},
+      {"C:\\x\\a.c", "C:\\x\\a.c"},
+      {"src/x/a.c", "src/x/a.c"},
+      {"D:\\Projects\\EggBot6-GH\\EBB_firmware\\app.X\\source\\ebb.c",
+       "...\\app.X\\source\\ebb.c"},
+      {"/home/u/fw/app/src/a.c", ".../app/src/a.c"},
+      {"C:\\p q/x\\y/a.c", ".../x\\y/a.c"},
+      {"\\x\\y\\a.c", "\\x\\y\\a.c"},
+  };
+  for (const auto& [path, shown] : cases) {
+    const std::size_t start = elided_path_start(path);
+    EXPECT_EQ(start == 0 ? path : "..." + path.substr(start), shown) << path;
   }
 }
 
