@@ -23,6 +23,7 @@ constexpr unsigned char WRAP_LETTER = 'w';
 constexpr unsigned char SIZES_LETTER = 's';
 constexpr unsigned char ADDRESSES_LETTER = 'a';
 constexpr unsigned char MAP_LETTER = 'M';
+constexpr unsigned char CALLS_LETTER = 'g';
 constexpr unsigned char JSON_LETTER = 'j';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
@@ -45,6 +46,7 @@ constexpr const char* HELP_TEXT =
     "$ vadrimel -c [options] [listing.lst...]\n"
     "$ vadrimel -s[N] [-M<map>] [-j] listing.lst [new.lst]\n"
     "$ vadrimel -a [-M<map>] [-j] listing.lst address...\n"
+    "$ vadrimel -g [-M<map>] [-j] listing.lst\n"
     "\n"
     "Options:\n"
     "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
@@ -69,10 +71,13 @@ constexpr const char* HELP_TEXT =
     "                  number); with two listings, each file's change in size\n"
     "  -a              the source line of each address (hex) given after the\n"
     "                  listing, to standard output\n"
-    "  -M<map>         the linker's map of the build for -s and -a (without it, the\n"
+    "  -g              how deep the calls go: the worst case of the 31-level\n"
+    "                  return stack, the deepest chain of calls from reset and\n"
+    "                  each interrupt, and every function's depth\n"
+    "  -M<map>         the linker's map of the build for -s, -a and -g (without it, the\n"
     "                  .map beside the listing): every byte of flash and RAM by\n"
     "                  kind, file and function, and the blocks of addresses\n"
-    "  -j              -s and -a as one JSON document\n"
+    "  -j              -s, -a and -g as one JSON document\n"
     "  -h, --help      show this help\n"
     "  -V, --version   show the version\n"
     "\n"
@@ -195,6 +200,8 @@ std::size_t names_needed(Mode mode) noexcept {
     return 1;
   case Mode::ADDRESSES:
     return 2;
+  case Mode::CALLS:
+    return 1;
   }
   return 2;
 }
@@ -209,6 +216,8 @@ Command read_command(std::span<const char* const> arguments) {
   command.names = after_name.subspan(options.count);
   if (options.given(ADDRESSES_LETTER)) {
     command.mode = Mode::ADDRESSES;
+  } else if (options.given(CALLS_LETTER)) {
+    command.mode = Mode::CALLS;
   } else if (options.given(SIZES_LETTER)) {
     command.mode = Mode::SIZES;
     command.report.top_lines = read_low_eight_bits(options.option_values[SIZES_LETTER],
@@ -219,7 +228,8 @@ Command read_command(std::span<const char* const> arguments) {
     command.mode = Mode::BATCH;
   }
   command.options = conversion_options(options);
-  if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES) {
+  if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES ||
+      command.mode == Mode::CALLS) {
     command.options.line_scope = LineScope::WHOLE_LINE;
   }
   command.overwrite_listing = options.given(OVERWRITE_LISTING_LETTER);

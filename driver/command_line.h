@@ -28,6 +28,9 @@ enum class Mode {
   /// Option -a: addresses looked up in a listing (the first name), to
   /// standard output.
   ADDRESSES,
+  /// Option -g: the calls of a listing's code and the depth of the return
+  /// stack, to standard output.
+  CALLS,
 };
 
 /// The command line, read once.

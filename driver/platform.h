@@ -42,6 +42,11 @@ extern const std::string_view FOLDER_SEPARATORS;
 /// none matches. Elsewhere the shell has done that: the name itself.
 std::vector<std::string> listings_named(const std::string& name);
 
+/// The names of the files (not the folders) in a folder, given as a name
+/// that is empty (the working directory) or ends in a folder separator; in
+/// no particular order, empty when the folder cannot be read.
+std::vector<std::string> files_in_folder(const std::string& folder);
+
 /// Opens a file in binary mode: for reading, or created (emptied) for writing.
 std::FILE* open_file(const std::filesystem::path& path, bool for_writing);
 

@@ -49,6 +49,19 @@ std::vector<std::string> listings_named(const std::string& name) {
   return {name};
 }
 
+std::vector<std::string> files_in_folder(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator entries(folder.empty() ? fs::path(".") : fs::path(folder),
+                                 error);
+  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+    if (!entries->is_directory(error)) {
+      names.push_back(entries->path().filename().native());
+    }
+  }
+  return names;
+}
+
 std::FILE* open_file(const fs::path& path, bool for_writing) {
   return std::fopen(path.c_str(), for_writing ? "wb" : "rb");
 }

@@ -295,6 +295,26 @@ std::vector<std::string> listings_named(const std::string& name_as_given) {
   return listings;
 }
 
+std::vector<std::string> files_in_folder(const std::string& folder) {
+  std::vector<std::string> names;
+  const std::optional<fs::path> pattern = native_path(folder + "*");
+  if (!pattern) {
+    return names;
+  }
+  WIN32_FIND_DATAW data;
+  HANDLE const search = FindFirstFileW(pattern->c_str(), &data);
+  for (bool more = search != INVALID_HANDLE_VALUE; more;
+       more = FindNextFileW(search, &data) != 0) {
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      names.push_back(utf8_argument(data.cFileName));
+    }
+  }
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+  }
+  return names;
+}
+
 std::FILE* open_file(const fs::path& path, bool for_writing) {
   return _wfopen(path.c_str(), for_writing ? L"wb" : L"rb");
 }

@@ -9,6 +9,7 @@
 #include "driver/messages.h"
 #include "driver/standard_output.h"
 #include "report/address_lookup.h"
+#include "report/call_report.h"
 #include "report/size_report.h"
 
 namespace vadrimel {
@@ -23,6 +24,9 @@ int run_report(const Command& command, const StandardStreams& streams,
                                               LineSource(LineScope::WHOLE_LINE));
   if (!lines) {
     return report_out_of_memory(messages);
+  }
+  if (command.mode == Mode::CALLS) {
+    return report_calls(command.names, command.report, *lines, streams.output, messages);
   }
   if (command.mode == Mode::ADDRESSES) {
     return look_up_addresses(command.names, command.report, *lines, streams.output,
@@ -49,7 +53,8 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
     return report_fatal(messages, "can't write file", "(standard output)");
   }
   try {
-    if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES) {
+    if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES ||
+        command.mode == Mode::CALLS) {
       return run_report(command, streams, messages);
     }
     const std::unique_ptr<ConversionRun> run = allocate_run(command.options);
@@ -64,6 +69,7 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
       return convert_listings(command.names, command.overwrite_listing, *run, messages);
     case Mode::SIZES:
     case Mode::ADDRESSES:
+    case Mode::CALLS:
     case Mode::TWO_NAMES:
       break;
     }

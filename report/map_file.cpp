@@ -3,9 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
-#include <system_error>
 
 #include "driver/file_streams.h"
 #include "driver/messages.h"
@@ -16,14 +14,7 @@ namespace vadrimel {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr std::int64_t MOST_SECONDS_APART = 60;
-
-std::string utf8_name(const fs::path& path) {
-  const std::u8string name = path.filename().u8string();
-  return {name.begin(), name.end()};
-}
 
 bool ends_in(std::string_view name, std::string_view ending) {
   if (name.size() < ending.size()) {
@@ -86,18 +77,11 @@ std::optional<std::string> map_beside(const std::string& listing) {
   const std::size_t dot = name.rfind('.');
   const std::string_view stem =
       dot == std::string_view::npos ? name : name.substr(0, dot);
-  const std::optional<fs::path> native = native_path(folder.empty() ? "." : folder);
-  if (!native) {
-    return std::nullopt;
-  }
-  std::error_code error;
-  fs::directory_iterator entries(*native, error);
   std::optional<std::string> same_name;
   std::optional<std::string> only_map;
   std::size_t maps = 0;
   bool other_listing = false;
-  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-    const std::string entry = utf8_name(entries->path());
+  for (const std::string& entry : files_in_folder(folder)) {
     if (ends_in(entry, ".map")) {
       ++maps;
       only_map = entry;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -17,6 +19,7 @@
 #include "driver/convert_listing.h"
 #include "driver/program.h"
 #include "listing/listing_table.h"
+#include "report/pic18_instruction.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -521,6 +524,90 @@ TEST_F(CorpusTest, WhatADiffOfTwoBuildsLeavesIsTheChange) {
   }
 }
 #endif
+
+/// The code rows of a listing: address, word and disassembly.
+class CodeRows final : public ListingTable {
+public:
+  struct Row {
+    std::uint64_t address;
+    std::uint16_t value;
+    std::string disassembly;
+  };
+  std::vector<Row> rows;
+  std::map<std::uint64_t, std::uint16_t> words;
+
+private:
+  void take_code(const CodeRow& row, const SourceLine& /*line*/) override {
+    rows.push_back({row.address, row.value, std::string(row.disassembly)});
+    words.emplace(row.address, row.value);
+  }
+};
+
+TEST_F(CorpusTest, CallsAndTheReturnStackOnRealListings) {
+  std::size_t checked = 0;
+  std::size_t disagreeing = 0;
+  for (const fs::path& listing : listings_) {
+    if (listing.parent_path().filename() == "negative-mpasm") {
+      continue;
+    }
+    // The targets the decoder reads from the words are the ones the
+    // disassembly prints.
+    CodeRows code;
+    MemorySource source(testing::read_file(listing.string()));
+    testing::read_table(source, code);
+    for (const CodeRows::Row& row : code.rows) {
+      const std::size_t operand = row.disassembly.find("0x");
+      const std::string mnemonic = row.disassembly.substr(0, row.disassembly.find(' '));
+      const Pic18Instruction decoded =
+          decode_pic18(row.value, row.address,
+                       code.words.contains(row.address + 2)
+                           ? std::optional<std::uint16_t>(code.words.at(row.address + 2))
+                           : std::nullopt);
+      if (operand == std::string::npos ||
+          (decoded.flow != Flow::CALL && decoded.flow != Flow::JUMP &&
+           decoded.flow != Flow::BRANCH)) {
+        continue;
+      }
+      ++checked;
+      if (std::stoull(row.disassembly.substr(operand), nullptr, 16) != decoded.target) {
+        ++disagreeing;
+      }
+    }
+  }
+  EXPECT_GT(checked, 10000U);
+  // Where MP2COD lists a called block's first word between the two words of
+  // a CALL, its second word is another's.
+  EXPECT_LE(disagreeing, 10U);
+  const std::string history = std::string(VADRIMEL_CORPUS_DIR) + "/history/";
+  const auto [eggbot, status] =
+      report({"-g", history + "evilmad-eggbot-2023-10-16-a4eb6a9.lst"});
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(
+      eggbot.find(
+          "\nreturn stack: 38 of 31 levels at worst (reset 29, high interrupt 1 + "
+          "4, low interrupt 1 + 3)\n\ndeepest from reset, 29 levels:\n   1  main  "),
+      std::string::npos);
+  EXPECT_NE(eggbot.find("\n  29  __pa_5  "), std::string::npos);
+  const ListingAlone camera(std::string(VADRIMEL_CORPUS_DIR) +
+                            "/chopshop166-frc2006-camera.lst");
+  EXPECT_TRUE(report({"-g", camera.path()})
+                  .first.starts_with("return stack: 15 of 31 levels at "
+                                     "worst (reset 12, "));
+#ifndef _WIN32
+  const std::string document = scratch_.string() + ".json";
+  testing::write_file(
+      document,
+      report({"-g", "-j", history + "evilmad-eggbot-2023-10-16-a4eb6a9.lst"}).first);
+  EXPECT_EQ(
+      std::system(
+          ("python3 -c 'import json, sys\nd = json.load(open(sys.argv[1]))\n"
+           "assert d[\"worst_case\"] == 38 and len(d[\"roots\"][0][\"chain\"]) == 29' " +
+           document)
+              .c_str()),
+      0);
+  fs::remove(document);
+#endif
+}
 
 } // namespace
 } // namespace vadrimel

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -399,6 +400,164 @@ TEST(ReportTest, FindsTheMapBesideTheListing) {
     EXPECT_EQ(messages, test.err) << test.name;
     fs::remove_all(folder);
   }
+}
+
+/// PIC18 instructions as the words a listing gives them.
+namespace pic18 {
+using Words = std::vector<std::pair<std::uint64_t, std::uint16_t>>;
+
+Words call(std::uint64_t at, std::uint64_t target) {
+  return {{at, static_cast<std::uint16_t>(0xEC00 | ((target / 2) & 0xFF))},
+          {at + 2, static_cast<std::uint16_t>(0xF000 | ((target / 2 >> 8) & 0xFFF))}};
+}
+Words go_to(std::uint64_t at, std::uint64_t target) {
+  Words words = call(at, target);
+  words[0].second |= 0x0300;
+  return words;
+}
+std::uint16_t relative(std::uint64_t at, std::uint64_t target, unsigned mask) {
+  return static_cast<std::uint16_t>(
+      ((static_cast<std::int64_t>(target) - static_cast<std::int64_t>(at) - 2) / 2) &
+      mask);
+}
+Words rcall(std::uint64_t at, std::uint64_t target) {
+  return {{at, static_cast<std::uint16_t>(0xD800 | relative(at, target, 0x7FF))}};
+}
+Words bra(std::uint64_t at, std::uint64_t target) {
+  return {{at, static_cast<std::uint16_t>(0xD000 | relative(at, target, 0x7FF))}};
+}
+Words bz(std::uint64_t at, std::uint64_t target) {
+  return {{at, static_cast<std::uint16_t>(0xE000 | relative(at, target, 0xFF))}};
+}
+Words word(std::uint64_t at, std::uint16_t value) {
+  return {{at, value}};
+}
+constexpr std::uint16_t RETURN = 0x0012;
+constexpr std::uint16_t NOP = 0x0000;
+constexpr std::uint16_t BTFSC = 0xB0E8;
+constexpr std::uint16_t MOVWF_PCL = 0x6EF9;
+constexpr std::uint16_t LFSR = 0xEE10;
+constexpr std::uint16_t LFSR_SECOND = 0xF0E0;
+
+Words program(const std::vector<Words>& parts) {
+  Words all;
+  for (const Words& part : parts) {
+    all.insert(all.end(), part.begin(), part.end());
+  }
+  return all;
+}
+} // namespace pic18
+
+struct CallCase {
+  const char* name;
+  pic18::Words words;
+  /// The report's summary and each function's depth, bytes and marks,
+  /// "0x000000 2 12 recursive computed".
+  std::string summary;
+  std::vector<std::string> depths;
+};
+
+const std::vector<CallCase> CALL_CASES = [] {
+  using namespace pic18;
+  return std::vector<CallCase>{
+      {"a chain of calls; no interrupt code",
+       program({call(0x0, 0x40), word(0x4, RETURN), rcall(0x40, 0x60), word(0x42, RETURN),
+                word(0x60, RETURN)}),
+       "return stack: 2 of 31 levels at worst (reset 2)",
+       {"0x000000 2 6", "0x000040 1 4", "0x000060 0 2"}},
+      {"interrupts; a tail jump takes another function's code into the body",
+       program({go_to(0x0, 0x100), word(0x8, NOP), bra(0xa, 0x200), word(0x18, RETURN),
+                call(0x100, 0x300), word(0x104, RETURN), call(0x200, 0x280),
+                word(0x204, RETURN), call(0x280, 0x300), bra(0x284, 0x100),
+                word(0x300, RETURN)}),
+       "return stack: 5 of 31 levels at worst (reset 1, high interrupt 1 + 2, low "
+       "interrupt 1 + 0)",
+       {"0x000008 2 10", "0x000000 1 10", "0x000280 1 12", "0x000018 0 2",
+        "0x000300 0 2"}},
+      {"a skip over a two-word instruction, a conditional branch, a word left "
+       "undisassembled",
+       program({word(0x0, BTFSC), call(0x2, 0x40), call(0x6, 0x50), bz(0xa, 0x10),
+                word(0xc, RETURN), call(0x10, 0x60), word(0x14, RETURN),
+                word(0x40, RETURN), call(0x50, 0x60), word(0x54, RETURN),
+                call(0x60, 0x70), word(0x64, RETURN), word(0x70, RETURN)}),
+       "return stack: 3 of 31 levels at worst (reset 3)",
+       {"0x000000 3 20", "0x000050 2 6", "0x000060 1 6", "0x000040 0 2", "0x000070 0 2"}},
+      {"a __pa_ block that ends in GOTO; LFSR takes two words",
+       program({call(0x0, 0x20), word(0x4, RETURN), word(0x20, LFSR),
+                word(0x22, LFSR_SECOND), call(0x24, 0x40), go_to(0x28, 0x30),
+                word(0x30, RETURN), word(0x40, RETURN)}),
+       "return stack: 2 of 31 levels at worst (reset 2)",
+       {"0x000000 2 6", "0x000020 1 14", "0x000040 0 2"}},
+      {"a computed jump and a call to code the listing does not hold",
+       program({rcall(0x0, 0x20), rcall(0x2, 0x900), word(0x4, RETURN),
+                word(0x20, MOVWF_PCL)}),
+       "return stack: 1 of 31 levels at worst (reset 1)",
+       {"0x000000 1 6", "0x000020 0 2 computed"}},
+      {"recursion: itself, and two that call each other",
+       program({rcall(0x0, 0x20), rcall(0x2, 0x40), word(0x4, RETURN), rcall(0x20, 0x20),
+                word(0x22, RETURN), rcall(0x40, 0x50), word(0x42, RETURN),
+                rcall(0x50, 0x40), word(0x52, RETURN)}),
+       "return stack: unbounded, of 31 levels: calls go round in a cycle (reset "
+       "unbounded)",
+       {"0x000000 unbounded 6", "0x000020 unbounded 4 recursive",
+        "0x000040 unbounded 4 recursive", "0x000050 unbounded 4 recursive"}},
+      {"a two-word instruction across the interrupt vector is no root",
+       program({word(0x0, NOP), word(0x2, NOP), word(0x4, NOP), word(0x6, LFSR),
+                word(0x8, LFSR_SECOND), word(0xa, RETURN)}),
+       "return stack: 0 of 31 levels at worst (reset 0)",
+       {"0x000000 0 12"}},
+      {"vectors remapped behind a bootloader",
+       program({go_to(0x1000, 0x1100), go_to(0x1008, 0x1200), rcall(0x1100, 0x1300),
+                word(0x1102, RETURN), word(0x1200, 0x0010), word(0x1300, RETURN)}),
+       "return stack: 2 of 31 levels at worst (reset 1, high interrupt 1 + 0)",
+       {"0x001000 1 8", "0x001008 0 6", "0x001300 0 2"}},
+  };
+}();
+
+TEST(CallDepthTest, SmallListingsGiveTheirDepths) {
+  const fs::path folder = fs::temp_directory_path() /
+                          ("vadrimel_calls_" + std::to_string(std::random_device{}()));
+  fs::create_directories(folder);
+  const std::string name = (folder / "calls.lst").string();
+  for (const CallCase& test : CALL_CASES) {
+    std::string listing = HEADER;
+    for (const auto& [address, value] : test.words) {
+      std::array<char, 32> columns{};
+      static_cast<void>(std::snprintf(columns.data(), columns.size(), "%06llx   %04x",
+                                      static_cast<unsigned long long>(address),
+                                      static_cast<unsigned>(value)));
+      // Only the value column counts: the disassembly is left out.
+      listing += row("", "", "", "C:\\a.c");
+      listing.replace(listing.size() - row("", "", "", "C:\\a.c").size(), 13,
+                      columns.data());
+    }
+    testing::write_file(name, listing);
+    const std::vector<const char*> arguments = {"vadrimel", "-g", name.c_str()};
+    const testing::CapturedMessages out;
+    const testing::CapturedMessages err;
+    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}), 0) << test.name;
+    const std::string report = out.text();
+    EXPECT_EQ(report.substr(0, report.find('\n')), test.summary) << test.name;
+    std::vector<std::string> depths;
+    const std::size_t table = report.find("   depth    bytes  function  place\n");
+    ASSERT_NE(table, std::string::npos) << test.name;
+    std::istringstream rows(report.substr(table));
+    std::string line;
+    std::getline(rows, line);
+    while (std::getline(rows, line)) {
+      std::istringstream fields(line);
+      std::string depth;
+      std::string bytes;
+      std::string function;
+      fields >> depth >> bytes >> function;
+      depths.push_back(
+          function + " " + depth + " " + bytes +
+          (line.find("(recursive)") != std::string::npos ? " recursive" : "") +
+          (line.find("(computed jump)") != std::string::npos ? " computed" : ""));
+    }
+    EXPECT_EQ(depths, test.depths) << test.name << "\n" << report;
+  }
+  fs::remove_all(folder);
 }
 
 } // namespace
