@@ -24,6 +24,9 @@ constexpr unsigned char SIZES_LETTER = 's';
 constexpr unsigned char ADDRESSES_LETTER = 'a';
 constexpr unsigned char MAP_LETTER = 'M';
 constexpr unsigned char CALLS_LETTER = 'g';
+constexpr unsigned char PAGE_LETTER = 'H';
+constexpr unsigned char PULL_REQUEST_LETTER = 'r';
+constexpr unsigned char LIMITS_LETTER = 'L';
 constexpr unsigned char JSON_LETTER = 'j';
 constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
@@ -47,6 +50,7 @@ constexpr const char* HELP_TEXT =
     "$ vadrimel -s[N] [-M<map>] [-j] listing.lst [new.lst]\n"
     "$ vadrimel -a [-M<map>] [-j] listing.lst address...\n"
     "$ vadrimel -g [-M<map>] [-j] listing.lst\n"
+    "$ vadrimel -H|-r [-s[N]] [-g] [-L<limits>] listing.lst [new.lst]\n"
     "\n"
     "Options:\n"
     "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
@@ -78,6 +82,12 @@ constexpr const char* HELP_TEXT =
     "                  .map beside the listing): every byte of flash and RAM by\n"
     "                  kind, file and function, and the blocks of addresses\n"
     "  -j              -s, -a and -g as one JSON document\n"
+    "  -H              -s and -g as one HTML page: treemaps of flash and RAM, the\n"
+    "                  functions, the deepest calls; with two listings, the changes\n"
+    "  -r              two builds compared as a Markdown table for a pull request\n"
+    "  -L<limits>      budgets, joined by commas: flash=BYTES or flash=PERCENT%,\n"
+    "                  ram=BYTES, stack=LEVELS (31 with -g); a report that passes\n"
+    "                  one says so on standard error and ends with status 1\n"
     "  -h, --help      show this help\n"
     "  -V, --version   show the version\n"
     "\n"
@@ -206,6 +216,19 @@ std::size_t names_needed(Mode mode) noexcept {
   return 2;
 }
 
+/// Options -M, -j, -H, -r and -L.
+void read_report_request(const Options& options, ReportRequest& request) noexcept {
+  request.map_name =
+      options.given(MAP_LETTER) ? options.option_values[MAP_LETTER] : nullptr;
+  request.json = options.given(JSON_LETTER);
+  request.form = options.given(PAGE_LETTER)           ? ReportForm::PAGE
+                 : options.given(PULL_REQUEST_LETTER) ? ReportForm::PULL_REQUEST
+                 : request.json                       ? ReportForm::JSON
+                                                      : ReportForm::TEXT;
+  request.limits =
+      options.given(LIMITS_LETTER) ? options.option_values[LIMITS_LETTER] : nullptr;
+}
+
 } // namespace
 
 Command read_command(std::span<const char* const> arguments) {
@@ -218,10 +241,14 @@ Command read_command(std::span<const char* const> arguments) {
     command.mode = Mode::ADDRESSES;
   } else if (options.given(CALLS_LETTER)) {
     command.mode = Mode::CALLS;
-  } else if (options.given(SIZES_LETTER)) {
+  } else if (options.given(SIZES_LETTER) || options.given(PAGE_LETTER) ||
+             options.given(PULL_REQUEST_LETTER)) {
     command.mode = Mode::SIZES;
-    command.report.top_lines = read_low_eight_bits(options.option_values[SIZES_LETTER],
-                                                   TOP_SOURCE_LINES_WITHOUT_NUMBER);
+    command.report.top_lines =
+        options.given(SIZES_LETTER)
+            ? read_low_eight_bits(options.option_values[SIZES_LETTER],
+                                  TOP_SOURCE_LINES_WITHOUT_NUMBER)
+            : TOP_SOURCE_LINES_WITHOUT_NUMBER;
   } else if (options.given(STANDARD_OUTPUT_LETTER)) {
     command.mode = Mode::STANDARD_OUTPUT;
   } else if (options.given(BATCH_LETTER)) {
@@ -233,9 +260,7 @@ Command read_command(std::span<const char* const> arguments) {
     command.options.line_scope = LineScope::WHOLE_LINE;
   }
   command.overwrite_listing = options.given(OVERWRITE_LISTING_LETTER);
-  command.report.map_name =
-      options.given(MAP_LETTER) ? options.option_values[MAP_LETTER] : nullptr;
-  command.report.json = options.given(JSON_LETTER);
+  read_report_request(options, command.report);
   // Help and the version answer a command line that names too few files to
   // convert two names: under -c, one that names none.
   const std::size_t names_for_answer = command.mode == Mode::STANDARD_OUTPUT ? 1 : 2;

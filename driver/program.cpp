@@ -9,7 +9,9 @@
 #include "driver/messages.h"
 #include "driver/standard_output.h"
 #include "report/address_lookup.h"
+#include "report/budgets.h"
 #include "report/call_report.h"
+#include "report/report_forms.h"
 #include "report/size_report.h"
 
 namespace vadrimel {
@@ -20,10 +22,19 @@ namespace {
 /// source alone.
 int run_report(const Command& command, const StandardStreams& streams,
                std::FILE* messages) {
+  // Limits that cannot be read are refused before any report is made.
+  if (command.report.limits != nullptr && !read_budgets(command.report.limits)) {
+    return report_fatal(messages, "can't read limits", command.report.limits);
+  }
   const std::unique_ptr<LineSource> lines(new (std::nothrow)
                                               LineSource(LineScope::WHOLE_LINE));
   if (!lines) {
     return report_out_of_memory(messages);
+  }
+  if (command.report.form == ReportForm::PAGE ||
+      command.report.form == ReportForm::PULL_REQUEST) {
+    return report_in_form(command.names, command.report, *lines, streams.output,
+                          messages);
   }
   if (command.mode == Mode::CALLS) {
     return report_calls(command.names, command.report, *lines, streams.output, messages);

@@ -10,6 +10,8 @@ namespace vadrimel {
 
 namespace {
 
+constexpr std::size_t NOT_ASKED = ~std::size_t{0};
+
 std::vector<FileSize> files_of(const BuildMemory& memory) {
   std::map<std::string_view, FileSize> by_file;
   for (const MemoryBlock& block : memory.blocks) {
@@ -60,12 +62,11 @@ int read_build_sizes(const std::string& listing, const char* map_name,
     return EXIT_FAILURE;
   }
   CodePlaces places(top_lines);
-  std::vector<std::pair<const MemoryBlock*, std::size_t>> code_blocks;
+  std::vector<std::pair<const MemoryBlock*, std::size_t>> blocks;
   if (sizes.map) {
     for (const MemoryBlock& block : sizes.map->memory.blocks) {
-      if (block.kind == MemoryKind::CODE) {
-        code_blocks.emplace_back(&block, places.ask(block.address));
-      }
+      blocks.emplace_back(
+          &block, in_program_memory(block.kind) ? places.ask(block.address) : NOT_ASKED);
     }
   }
   if (read_listing(listing, lines, places, messages) != EXIT_SUCCESS) {
@@ -82,14 +83,17 @@ int read_build_sizes(const std::string& listing, const char* map_name,
   }
   warn_if_stale(*sizes.map, places, messages);
   sizes.files = files_of(sizes.map->memory);
-  for (const auto& [block, answer_index] : code_blocks) {
-    const CodePlaces::Answer& answer = places.answers()[answer_index];
-    FunctionSize function{block->name, block->address, block->bytes, block->file, {}};
-    if (answer.found) {
-      function.file = answer.path;
-      function.line = answer.number;
+  for (const auto& [block, answer_index] : blocks) {
+    FunctionSize placed{block->name, block->address, block->bytes, block->file,
+                        {},          block->kind,    block->file};
+    if (answer_index != NOT_ASKED && places.answers()[answer_index].found) {
+      placed.file = places.answers()[answer_index].path;
+      placed.line = places.answers()[answer_index].number;
     }
-    sizes.functions.push_back(std::move(function));
+    if (block->kind == MemoryKind::CODE) {
+      sizes.functions.push_back(placed);
+    }
+    sizes.blocks.push_back(std::move(placed));
   }
   std::sort(sizes.functions.begin(), sizes.functions.end(),
             [](const FunctionSize& left, const FunctionSize& right) {

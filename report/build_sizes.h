@@ -33,6 +33,9 @@ struct FunctionSize {
   std::string file;
   /// That line's number; empty when the listing has no code word there.
   std::optional<std::uint64_t> line;
+  MemoryKind kind = MemoryKind::CODE;
+  /// The block's own file, as the map gives it.
+  std::string owner;
 };
 
 /// Everything the size report tells of one build.
@@ -50,6 +53,8 @@ struct BuildSizes {
   std::vector<FunctionSize> functions;
   /// The source lines with the most code.
   std::vector<CodePlaces::Row> lines;
+  /// Every block of the map, in its order, placed as the functions are.
+  std::vector<FunctionSize> blocks;
 };
 
 /// Reads the listing named, and its map as `find_map` finds it (`map_name`

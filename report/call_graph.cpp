@@ -97,18 +97,111 @@ Function walk_body(const ProgramWords& words, std::uint64_t entry,
   return function;
 }
 
-/// Marks the recursive functions and works out every depth: the strongly
-/// connected parts of the call graph (Tarjan), callees before callers.
+/// The strongly connected parts of a graph (Tarjan's algorithm, without
+/// recursion), each part once the parts it leads to are all found: callees
+/// before callers.
+class StronglyConnectedParts {
+public:
+  explicit StronglyConnectedParts(const std::vector<std::vector<std::size_t>>& edges)
+      : edges_(edges), order_(edges.size(), UNSEEN), low_(edges.size(), 0),
+        on_stack_(edges.size(), false) {
+    for (std::size_t start = 0; start < edges.size(); ++start) {
+      if (order_[start] == UNSEEN) {
+        visit(start);
+      }
+    }
+  }
+
+  [[nodiscard]] const std::vector<std::vector<std::size_t>>& parts() const {
+    return parts_;
+  }
+
+private:
+  static constexpr std::size_t UNSEEN = ~std::size_t{0};
+
+  void enter(std::size_t node) {
+    order_[node] = low_[node] = counter_++;
+    stack_.push_back(node);
+    on_stack_[node] = true;
+    frames_.emplace_back(node, 0);
+  }
+
+  void visit(std::size_t start) {
+    enter(start);
+    while (!frames_.empty()) {
+      const std::size_t node = frames_.back().first;
+      std::size_t& edge = frames_.back().second;
+      if (edge < edges_[node].size()) {
+        const std::size_t next = edges_[node][edge++];
+        if (order_[next] == UNSEEN) {
+          enter(next);
+        } else if (on_stack_[next]) {
+          low_[node] = std::min(low_[node], order_[next]);
+        }
+        continue;
+      }
+      frames_.pop_back();
+      if (!frames_.empty()) {
+        const std::size_t caller = frames_.back().first;
+        low_[caller] = std::min(low_[caller], low_[node]);
+      }
+      if (low_[node] == order_[node]) {
+        take_part(node);
+      }
+    }
+  }
+
+  void take_part(std::size_t root) {
+    std::vector<std::size_t> part;
+    std::size_t member = 0;
+    do {
+      member = stack_.back();
+      stack_.pop_back();
+      on_stack_[member] = false;
+      part.push_back(member);
+    } while (member != root);
+    parts_.push_back(std::move(part));
+  }
+
+  const std::vector<std::vector<std::size_t>>& edges_;
+  std::vector<std::size_t> order_;
+  std::vector<std::size_t> low_;
+  std::vector<bool> on_stack_;
+  std::vector<std::size_t> stack_;
+  std::vector<std::pair<std::size_t, std::size_t>> frames_;
+  std::vector<std::vector<std::size_t>> parts_;
+  std::size_t counter_ = 0;
+};
+
+/// A function's depth, its callees' depths known: empty when a callee's is
+/// unbounded; a call of code the listing does not hold takes one level.
+std::optional<std::uint64_t>
+depth_of(const Function& function, const std::map<std::uint64_t, std::size_t>& index_of,
+         const std::vector<Function>& functions) {
+  std::optional<std::uint64_t> depth = 0;
+  for (const CallSite& call : function.calls) {
+    const auto callee = index_of.find(call.callee);
+    const std::optional<std::uint64_t> below = callee == index_of.end()
+                                                   ? std::optional<std::uint64_t>(0)
+                                                   : functions[callee->second].depth;
+    if (!below) {
+      return std::nullopt;
+    }
+    depth = std::max(*depth, 1 + *below);
+  }
+  return depth;
+}
+
+/// Marks the recursive functions and works out every depth, the parts of
+/// the call graph in the order that has callees first.
 void work_out_depths(CallGraph& graph) {
   std::vector<Function>& functions = graph.functions;
-  const std::size_t count = functions.size();
   std::map<std::uint64_t, std::size_t> index_of;
-  for (std::size_t index = 0; index < count; ++index) {
+  for (std::size_t index = 0; index < functions.size(); ++index) {
     index_of.emplace(functions[index].address, index);
   }
-  // The listed callees of each function.
-  std::vector<std::vector<std::size_t>> edges(count);
-  for (std::size_t index = 0; index < count; ++index) {
+  std::vector<std::vector<std::size_t>> edges(functions.size());
+  for (std::size_t index = 0; index < functions.size(); ++index) {
     for (const std::uint64_t callee : functions[index].callees) {
       const auto found = index_of.find(callee);
       if (found != index_of.end()) {
@@ -116,74 +209,15 @@ void work_out_depths(CallGraph& graph) {
       }
     }
   }
-  constexpr std::size_t UNSEEN = ~std::size_t{0};
-  std::vector<std::size_t> order(count, UNSEEN);
-  std::vector<std::size_t> low(count, 0);
-  std::vector<bool> on_stack(count, false);
-  std::vector<std::size_t> stack;
-  std::size_t counter = 0;
-  for (std::size_t start = 0; start < count; ++start) {
-    if (order[start] != UNSEEN) {
-      continue;
-    }
-    // Each frame: a function and the next of its edges to look at.
-    std::vector<std::pair<std::size_t, std::size_t>> frames = {{start, 0}};
-    order[start] = low[start] = counter++;
-    stack.push_back(start);
-    on_stack[start] = true;
-    while (!frames.empty()) {
-      auto& [node, edge] = frames.back();
-      if (edge < edges[node].size()) {
-        const std::size_t callee = edges[node][edge++];
-        if (order[callee] == UNSEEN) {
-          order[callee] = low[callee] = counter++;
-          stack.push_back(callee);
-          on_stack[callee] = true;
-          frames.emplace_back(callee, 0);
-        } else if (on_stack[callee]) {
-          low[node] = std::min(low[node], order[callee]);
-        }
-        continue;
-      }
-      const std::size_t finished = node;
-      frames.pop_back();
-      if (!frames.empty()) {
-        low[frames.back().first] = std::min(low[frames.back().first], low[finished]);
-      }
-      if (low[finished] != order[finished]) {
-        continue;
-      }
-      // A strongly connected part: its callees outside it are done.
-      std::vector<std::size_t> part;
-      std::size_t member = 0;
-      do {
-        member = stack.back();
-        stack.pop_back();
-        on_stack[member] = false;
-        part.push_back(member);
-      } while (member != finished);
-      const bool cycle =
-          part.size() > 1 || std::find(edges[finished].begin(), edges[finished].end(),
-                                       finished) != edges[finished].end();
-      for (const std::size_t index : part) {
-        Function& function = functions[index];
-        function.recursive = cycle;
-        if (cycle) {
-          function.depth.reset();
-          continue;
-        }
-        std::optional<std::uint64_t> depth = 0;
-        for (const CallSite& call : function.calls) {
-          const auto callee = index_of.find(call.callee);
-          const std::optional<std::uint64_t> below =
-              callee == index_of.end() ? std::optional<std::uint64_t>(0)
-                                       : functions[callee->second].depth;
-          depth = depth && below
-                      ? std::optional<std::uint64_t>(std::max(*depth, 1 + *below))
-                      : std::nullopt;
-        }
-        function.depth = depth;
-      }
+  const StronglyConnectedParts parts(edges);
+  for (const std::vector<std::size_t>& part : parts.parts()) {
+    const std::vector<std::size_t>& own = edges[part.front()];
+    const bool cycle =
+        part.size() > 1 || std::find(own.begin(), own.end(), part.front()) != own.end();
+    for (const std::size_t index : part) {
+      functions[index].recursive = cycle;
+      functions[index].depth =
+          cycle ? std::nullopt : depth_of(functions[index], index_of, functions);
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include "report/map_file.h"
 #include "report/program_words.h"
 #include "report/read_listing.h"
+#include "report/report_forms.h"
 #include "report/report_output.h"
 
 namespace vadrimel {
@@ -230,8 +232,7 @@ void write_place_json(JsonWriter& json, const CodeNames& names, std::uint64_t ad
 }
 
 void write_json(const CallGraph& graph, const CodeNames& names,
-                const std::optional<MapFile>& map, ReportOutput& output) {
-  JsonWriter json(output);
+                const std::optional<MapFile>& map, JsonWriter& json) {
   json.begin_object();
   json.key("map");
   json.string_or_null(map ? std::optional<std::string_view>(map->path) : std::nullopt);
@@ -298,32 +299,59 @@ void write_json(const CallGraph& graph, const CodeNames& names,
   }
   json.end_array();
   json.end_object();
-  json.finish();
 }
 
 } // namespace
 
-int report_calls(std::span<const char* const> names, const ReportRequest& request,
-                 LineSource& lines, std::FILE* output, std::FILE* messages) {
-  std::optional<MapFile> map;
-  ProgramWords words;
-  if (find_map(names[0], request.map_name, map, messages) != EXIT_SUCCESS ||
-      read_listing(names[0], lines, words, messages) != EXIT_SUCCESS) {
+int read_calls(const std::string& listing, const char* map_name, LineSource& lines,
+               CallsOfBuild& calls, std::FILE* messages) {
+  if (find_map(listing, map_name, calls.map, messages) != EXIT_SUCCESS ||
+      read_listing(listing, lines, calls.words, messages) != EXIT_SUCCESS) {
     return EXIT_FAILURE;
   }
-  if (map) {
-    warn_if_stale(*map, words, messages);
+  if (calls.map) {
+    warn_if_stale(*calls.map, calls.words, messages);
   }
-  const CallGraph graph = call_graph_of(words);
-  const CodeNames code_names(map, words);
+  calls.graph = call_graph_of(calls.words);
+  return EXIT_SUCCESS;
+}
+
+int read_calls(const std::string& listing, LineSource& lines,
+               const std::optional<MapFile>& map, CallsOfBuild& calls,
+               std::FILE* messages) {
+  calls.map = map;
+  if (read_listing(listing, lines, calls.words, messages) != EXIT_SUCCESS) {
+    return EXIT_FAILURE;
+  }
+  calls.graph = call_graph_of(calls.words);
+  return EXIT_SUCCESS;
+}
+
+void write_calls_json(const CallsOfBuild& calls, JsonWriter& json) {
+  write_json(calls.graph, CodeNames(calls.map, calls.words), calls.map, json);
+}
+
+int report_calls(std::span<const char* const> names, const ReportRequest& request,
+                 LineSource& lines, std::FILE* output, std::FILE* messages) {
+  const auto calls = std::make_unique<CallsOfBuild>();
+  if (read_calls(names[0], request.map_name, lines, *calls, messages) != EXIT_SUCCESS) {
+    return EXIT_FAILURE;
+  }
+  const CallGraph& graph = calls->graph;
+  const CodeNames code_names(calls->map, calls->words);
   ReportOutput report(output);
   if (request.json) {
-    write_json(graph, code_names, map, report);
-    return report.finish(messages);
+    JsonWriter json(report);
+    write_json(graph, code_names, calls->map, json);
+    json.finish();
+    const int written = report.finish(messages);
+    const int within =
+        check_limits(request, names[0], lines, nullptr, &graph, true, messages);
+    return written != EXIT_SUCCESS ? written : within;
   }
-  if (map) {
+  if (calls->map) {
     report.write("map: ");
-    report.write(map->path);
+    report.write(calls->map->path);
     report.write("\n");
   }
   if (graph.roots.empty()) {
@@ -334,7 +362,10 @@ int report_calls(std::span<const char* const> names, const ReportRequest& reques
   write_chains(graph, code_names, report);
   write_not_followed(graph, code_names, report);
   write_table(graph, code_names, report);
-  return report.finish(messages);
+  const int written = report.finish(messages);
+  const int within =
+      check_limits(request, names[0], lines, nullptr, &graph, true, messages);
+  return written != EXIT_SUCCESS ? written : within;
 }
 
 } // namespace vadrimel

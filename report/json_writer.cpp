@@ -98,7 +98,9 @@ void JsonWriter::write_string(std::string_view text) {
     // Most text is plain ASCII: written a run at a time.
     std::size_t plain = 0;
     while (plain < text.size() && text[plain] >= 0x20 && text[plain] != '"' &&
-           text[plain] != '\\' && static_cast<unsigned char>(text[plain]) < 0x80) {
+           text[plain] != '\\' && static_cast<unsigned char>(text[plain]) < 0x80 &&
+           !(inside_html_ &&
+             (text[plain] == '<' || text[plain] == '>' || text[plain] == '&'))) {
       ++plain;
     }
     if (plain != 0) {
@@ -110,7 +112,7 @@ void JsonWriter::write_string(std::string_view text) {
     const std::size_t length = utf8_length(text);
     if (byte == '"' || byte == '\\') {
       output_.write(byte == '"' ? "\\\"" : "\\\\");
-    } else if (byte < 0x20) {
+    } else if (byte < 0x20 || byte == '<' || byte == '>' || byte == '&') {
       output_.write_formatted("\\u%04x", static_cast<unsigned>(byte));
     } else if (length == 0) {
       // The code point of the byte itself, as two bytes of UTF-8.

@@ -16,7 +16,11 @@ namespace vadrimel {
 /// byte.
 class JsonWriter {
 public:
-  explicit JsonWriter(ReportOutput& output) noexcept : output_(output) {}
+  /// With `inside_html`, '<', '>' and '&' are written as \u escapes, so that
+  /// the document can stand inside a page's script element whatever its
+  /// strings hold.
+  explicit JsonWriter(ReportOutput& output, bool inside_html = false) noexcept
+      : output_(output), inside_html_(inside_html) {}
 
   void begin_object();
   void end_object();
@@ -45,6 +49,7 @@ private:
   /// For each open object or array: whether it has a member yet.
   std::vector<bool> has_members_;
   bool after_key_ = false;
+  bool inside_html_;
 };
 
 } // namespace vadrimel

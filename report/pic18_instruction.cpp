@@ -1,5 +1,6 @@
 #include "report/pic18_instruction.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vadrimel {
@@ -40,12 +41,8 @@ bool writes_pcl(std::uint16_t word) {
   }
   const unsigned top6 = word >> 10U;
   const bool to_file = (word & 0x200U) != 0;
-  for (const unsigned opcode : WITH_DESTINATION) {
-    if (top6 == opcode && to_file) {
-      return true;
-    }
-  }
-  return false;
+  return to_file && std::find(WITH_DESTINATION.begin(), WITH_DESTINATION.end(), top6) !=
+                        WITH_DESTINATION.end();
 }
 
 bool skips(std::uint16_t word) {

@@ -5,6 +5,17 @@
 
 namespace vadrimel {
 
+/// The form a report takes.
+enum class ReportForm {
+  TEXT,
+  /// Option -j.
+  JSON,
+  /// Option -H: one HTML page.
+  PAGE,
+  /// Option -r: a Markdown table for a pull request.
+  PULL_REQUEST,
+};
+
 /// What the command line asks of a report.
 struct ReportRequest {
   /// Option -s: how many of the source lines (and functions) with the most
@@ -15,6 +26,9 @@ struct ReportRequest {
   const char* map_name = nullptr;
   /// Option -j: the report as one JSON document.
   bool json = false;
+  ReportForm form = ReportForm::TEXT;
+  /// Option -L: the budgets, as given; null when none are.
+  const char* limits = nullptr;
 };
 
 } // namespace vadrimel

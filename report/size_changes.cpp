@@ -226,9 +226,8 @@ void write_changes(const BuildSizes& old_build, const BuildSizes& new_build,
 }
 
 void write_changes_json(const BuildSizes& old_build, const BuildSizes& new_build,
-                        const SizeChanges& changes, ReportOutput& output) {
+                        const SizeChanges& changes, JsonWriter& json) {
   const bool mapped = old_build.map && new_build.map;
-  JsonWriter json(output);
   json.begin_object();
   json.key("old");
   write_build(json, old_build);
@@ -298,7 +297,6 @@ void write_changes_json(const BuildSizes& old_build, const BuildSizes& new_build
   }
   json.end_array();
   json.end_object();
-  json.finish();
 }
 
 } // namespace vadrimel

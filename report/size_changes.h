@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "report/build_sizes.h"
+#include "report/json_writer.h"
 #include "report/report_output.h"
 
 namespace vadrimel {
@@ -47,9 +48,9 @@ SizeChanges changes_of(const BuildSizes& old_build, const BuildSizes& new_build)
 void write_changes(const BuildSizes& old_build, const BuildSizes& new_build,
                    const SizeChanges& changes, ReportOutput& output);
 
-/// The same as one JSON document, every row, unchanged ones too.
+/// The same as a JSON object, every row, unchanged ones too.
 void write_changes_json(const BuildSizes& old_build, const BuildSizes& new_build,
-                        const SizeChanges& changes, ReportOutput& output);
+                        const SizeChanges& changes, JsonWriter& json);
 
 } // namespace vadrimel
 

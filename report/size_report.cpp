@@ -11,6 +11,7 @@
 #include "driver/platform.h"
 #include "report/build_sizes.h"
 #include "report/json_writer.h"
+#include "report/report_forms.h"
 #include "report/report_output.h"
 #include "report/size_changes.h"
 
@@ -119,8 +120,9 @@ void write_memory_tables(const BuildSizes& sizes, std::size_t top_functions,
   }
 }
 
-void write_json(const BuildSizes& sizes, ReportOutput& output) {
-  JsonWriter json(output);
+} // namespace
+
+void write_sizes_json(const BuildSizes& sizes, JsonWriter& json) {
   const bool mapped = sizes.map.has_value();
   const BuildMemory* memory = mapped ? &sizes.map->memory : nullptr;
   const auto kind_bytes = [memory](MemoryKind kind) -> std::optional<std::uint64_t> {
@@ -211,8 +213,9 @@ void write_json(const BuildSizes& sizes, ReportOutput& output) {
   }
   json.end_array();
   json.end_object();
-  json.finish();
 }
+
+namespace {
 
 int report_one_build(const std::string& listing, const ReportRequest& request,
                      LineSource& lines, ReportOutput& output, std::FILE* messages) {
@@ -222,18 +225,23 @@ int report_one_build(const std::string& listing, const ReportRequest& request,
     return EXIT_FAILURE;
   }
   if (request.json) {
-    write_json(sizes, output);
-    return output.finish(messages);
-  }
-  if (sizes.map) {
-    write_memory_tables(sizes, request.top_lines, output);
+    JsonWriter json(output);
+    write_sizes_json(sizes, json);
+    json.finish();
   } else {
-    write_size_table(sizes, output);
+    if (sizes.map) {
+      write_memory_tables(sizes, request.top_lines, output);
+    } else {
+      write_size_table(sizes, output);
+    }
+    if (request.top_lines != 0) {
+      write_line_table(sizes, output);
+    }
   }
-  if (request.top_lines != 0) {
-    write_line_table(sizes, output);
-  }
-  return output.finish(messages);
+  const int written = output.finish(messages);
+  const int within =
+      check_limits(request, listing, lines, &sizes, nullptr, false, messages);
+  return written != EXIT_SUCCESS ? written : within;
 }
 
 int report_two_builds(std::span<const char* const> names, const ReportRequest& request,
@@ -261,11 +269,16 @@ int report_two_builds(std::span<const char* const> names, const ReportRequest& r
   }
   const SizeChanges changes = changes_of(old_sizes, new_sizes);
   if (request.json) {
-    write_changes_json(old_sizes, new_sizes, changes, output);
+    JsonWriter json(output);
+    write_changes_json(old_sizes, new_sizes, changes, json);
+    json.finish();
   } else {
     write_changes(old_sizes, new_sizes, changes, output);
   }
-  return output.finish(messages);
+  const int written = output.finish(messages);
+  const int within = check_limits(request, new_sizes.listing, lines, &new_sizes, nullptr,
+                                  false, messages);
+  return written != EXIT_SUCCESS ? written : within;
 }
 
 } // namespace

@@ -400,9 +400,11 @@ TEST_F(EndToEndTest, EveryOptionLetterCode) {
       EXPECT_EQ(outcome.err, "Fatal: can't open file:out.txt\n");
       continue;
     }
-    if ((code & 0x7F) == 's' || (code & 0x7F) == 'a' || (code & 0x7F) == 'g') {
-      // Reports: two builds compared, addresses looked up or calls followed
-      // in in.lst, which is no linker listing.
+    const char letter = static_cast<char>(code & 0x7F);
+    if (letter == 's' || letter == 'a' || letter == 'g' || letter == 'H' ||
+        letter == 'r') {
+      // Reports: two builds compared (as a page or a table too), addresses
+      // looked up or calls followed in in.lst, which is no linker listing.
       const bool sizes = (code & 0x7F) != 'a';
       const Outcome outcome = run({option, "in.lst", "out.txt"});
       EXPECT_EQ(outcome.status, 1);

@@ -15,7 +15,10 @@
 
 #include "driver/program.h"
 #include "report/build_memory.h"
+#include "report/call_graph.h"
 #include "report/linker_map.h"
+#include "report/pull_request_table.h"
+#include "report/size_changes.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -558,6 +561,155 @@ TEST(CallDepthTest, SmallListingsGiveTheirDepths) {
     EXPECT_EQ(depths, test.depths) << test.name << "\n" << report;
   }
   fs::remove_all(folder);
+}
+
+/// A build of two functions for the forms: `main` calls `f|x`, whose name
+/// holds what a table's cell must escape.
+std::string small_listing(const std::string& call_code) {
+  return HEADER +
+         row("000000", "CALL      0x10,0x0", "main();", "C:\\a.c")
+             .replace(9, 4, call_code) +
+         row("000002", "", "", "").replace(9, 4, "f000") +
+         row("000004", "RETURN    0x0", "}", "C:\\a.c").replace(9, 4, "0012") +
+         row("000010", "RETURN    0x0", "f();", "C:\\a.c").replace(9, 4, "0012");
+}
+std::string small_map(const std::string& main_size) {
+  return map_of(
+      {"              .code_a.o       code   0x000000    program   0x" + main_size,
+       "             .udata_a.o      udata   0x000060       data   0x000004"},
+      {"                     main   0x000000    program     extern C:\\a.c",
+       "                      f|x   0x000010    program     extern C:\\a.c",
+       "                    count   0x000060       data     static C:\\a.c"},
+      "\n");
+}
+
+struct FormCase {
+  const char* name;
+  std::vector<std::string> arguments;
+  int status;
+  std::string out; // "*": not compared
+  std::string err;
+};
+
+const std::vector<FormCase> FORM_CASES = {
+    {"the pull-request table of two builds",
+     {"-r", "old.lst", "new.lst"},
+     0,
+     "<!-- vadrimel size report -->\n"
+     "| | old | new | change | % |\n"
+     "|:---|---:|---:|---:|---:|\n"
+     "| program memory | 30 | 30 | +0 | +0.0% |\n"
+     "| share of the part (100) | 30.0% | 30.0% | +0.0% | |\n"
+     "| data memory | 4 | 4 | +0 | +0.0% |\n"
+     "| return stack, of 31 levels | 1 | 1 | +0 | |\n"
+     "\n"
+     "<details><summary>0 files and 2 functions changed</summary>\n"
+     "\n"
+     "| function | file | old | new | change |\n"
+     "|:---|:---|---:|---:|---:|\n"
+     "| `f\\|x` | `a.c` | 4 | 8 | +4 |\n"
+     "| `main` | `a.c` | 16 | 12 | -4 |\n"
+     "\n"
+     "</details>\n",
+     ""},
+    {"-r of one build",
+     {"-r", "new.lst"},
+     1,
+     "",
+     "Fatal: a pull-request table compares two builds, one given:new.lst\n"},
+    {"budgets kept", {"-s0", "-Lflash=30,ram=4,stack=1", "new.lst"}, 0, "*", ""},
+    {"flash in bytes passed",
+     {"-s0", "-Lflash=29", "new.lst"},
+     1,
+     "*",
+     "Over budget: flash 30 bytes, 1 over the limit of 29:new.lst\n"},
+    {"flash as a share of the part passed",
+     {"-s0", "-Lflash=29.5%", "new.lst"},
+     1,
+     "*",
+     "Over budget: flash 30 bytes (100 in the part), 1 over the limit of 29:new.lst\n"},
+    {"ram passed, and the stack",
+     {"-s0", "-Lram=3,stack=0", "new.lst"},
+     1,
+     "*",
+     "Over budget: ram 4 bytes, 1 over the limit of 3:new.lst\n"
+     "Over budget: return stack 1 levels, 1 over the limit of 0:new.lst\n"},
+    {"-g checks the 31 levels", {"-g", "-Lflash=100", "new.lst"}, 0, "*", ""},
+    {"limits that cannot be read",
+     {"-s0", "-Lflash=lots", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits:flash=lots\n"},
+    {"nor an unknown one",
+     {"-g", "-Lrom=3", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits:rom=3\n"},
+};
+
+TEST(ReportTest, FormsAndBudgets) {
+  const fs::path folder = fs::temp_directory_path() /
+                          ("vadrimel_forms_" + std::to_string(std::random_device{}()));
+  fs::create_directories(folder);
+  testing::write_file((folder / "old.lst").string(), small_listing("ec08"));
+  testing::write_file((folder / "old.map").string(), small_map("000014"));
+  testing::write_file((folder / "new.lst").string(), small_listing("ec08"));
+  testing::write_file(
+      (folder / "new.map").string(),
+      small_map("000014").replace(small_map("000014").find("0x000010    program  "
+                                                           "   extern C:\\a.c"),
+                                  10, "0x00000c  "));
+  for (const FormCase& test : FORM_CASES) {
+    std::vector<std::string> words = {"vadrimel"};
+    for (const std::string& argument : test.arguments) {
+      words.push_back(argument.ends_with(".lst") ? (folder / argument).string()
+                                                 : argument);
+    }
+    std::vector<const char*> arguments;
+    for (const std::string& word : words) {
+      arguments.push_back(word.c_str());
+    }
+    const testing::CapturedMessages out;
+    const testing::CapturedMessages err;
+    EXPECT_EQ(run_vadrimel(arguments, {stdin, out.file(), err.file()}), test.status)
+        << test.name;
+    // "*": the report, written in full whatever the budgets, is not the point.
+    if (test.out != "*") {
+      EXPECT_EQ(testing::difference(out.text(), test.out), "") << test.name;
+    }
+    std::string messages = err.text();
+    const std::string prefix = (folder / "").string();
+    for (std::size_t at = messages.find(prefix); at != std::string::npos;
+         at = messages.find(prefix)) {
+      messages.replace(at, prefix.size(), "");
+    }
+    EXPECT_EQ(messages, test.err) << test.name;
+  }
+  fs::remove_all(folder);
+}
+
+TEST(PullRequestTableTest, LongTablesAreCut) {
+  BuildSizes old_build;
+  BuildSizes new_build;
+  for (int file = 0; file < 400; ++file) {
+    const std::string name = "C:\\src\\file" + std::to_string(file) + ".c";
+    old_build.files.push_back({name, 10, 10, 0});
+    new_build.files.push_back({name, 12, 12, 0});
+  }
+  const SizeChanges changes = changes_of(old_build, new_build);
+  const CallGraph none;
+  const std::string whole = pull_request_table(old_build, new_build, changes, none, none);
+  EXPECT_EQ(whole.find("left out"), std::string::npos);
+  const std::string cut =
+      pull_request_table(old_build, new_build, changes, none, none, 2000);
+  EXPECT_LE(cut.size(), 2000U);
+  EXPECT_NE(
+      cut.find(" more rows left out: the comment would be too long.\n\n</details>\n"),
+      std::string::npos);
+  // Each row kept is one of the whole table's, in its order.
+  const std::size_t kept = cut.find("\n\n", cut.find("|:---|---:"));
+  EXPECT_EQ(whole.substr(0, kept), cut.substr(0, kept));
+  EXPECT_TRUE(whole.starts_with("<!-- vadrimel size report -->\n"));
 }
 
 } // namespace

@@ -1,0 +1,128 @@
+// The page of -H in a real browser: it loads from a file with no error and
+// no request to the network, its treemap has a rectangle per block with an
+// area proportional to the bytes, a tooltip names a block's bytes and place,
+// a click on a column's header sorts the table, and a listing whose paths
+// hold a script runs none. Writes a screenshot of the page.
+//
+// node page_test.cjs PROGRAM LISTING SCRATCH_FOLDER
+"use strict";
+const childProcess = require("child_process");
+const fs = require("fs");
+const path = require("path");
+
+const [program, listing, scratch] = process.argv.slice(2);
+const SKIP = 77;
+const browserPath = process.env.VADRIMEL_BROWSER || "/usr/bin/chromium";
+
+function skip(reason) {
+  console.log("SKIPPED: " + reason);
+  process.exit(process.env.CI === "true" ? 1 : SKIP);
+}
+
+let puppeteer;
+try {
+  puppeteer = require("puppeteer-core");
+} catch (error) {
+  skip("no puppeteer-core (npm install puppeteer-core, then NODE_PATH=.../node_modules)");
+}
+if (!fs.existsSync(browserPath)) skip("no browser at " + browserPath + " (apt-get install chromium)");
+if (!fs.existsSync(listing)) skip("no listing " + listing);
+
+fs.mkdirSync(scratch, { recursive: true });
+const failures = [];
+function check(condition, what) {
+  if (!condition) failures.push(what);
+  console.log((condition ? "ok   " : "FAIL ") + what);
+}
+
+function page(arguments_, name) {
+  const file = path.join(scratch, name);
+  fs.writeFileSync(file, childProcess.execFileSync(program, arguments_, { maxBuffer: 1 << 26 }));
+  return file;
+}
+
+// A listing whose paths and source text hold what a page must show as text.
+const hostile = path.join(scratch, "hostile.lst");
+const sneaky = "C:\\x</script><script>window.pwned=1</script>&\"'.c";
+const row = (columns, source) => (columns + " ".repeat(43)).slice(0, 43) + source;
+fs.writeFileSync(hostile, "MP2COD 5.00, COFF to COD File Converter\n" +
+  "Address  Value    Disassembly              Source\n" +
+  (row("000000   0012     RETURN    0x0", "<img src=x onerror=window.pwned=2>") +
+   " ".repeat(60)).slice(0, 123) + " " + sneaky + "\n");
+
+(async () => {
+  const browser = await puppeteer.launch({
+    executablePath: browserPath, headless: true,
+    args: ["--no-sandbox", "--disable-gpu", "--no-first-run"]
+  });
+  try {
+    const tab = await browser.newPage();
+    await tab.setViewport({ width: 1100, height: 1400 });
+    const errors = [];
+    const requests = [];
+    tab.on("console", message => { if (message.type() === "error") errors.push(message.text()); });
+    tab.on("pageerror", error => errors.push(String(error)));
+    tab.on("request", request => {
+      if (!request.url().startsWith("file:")) requests.push(request.url());
+    });
+
+    await tab.goto("file://" + page(["-H", "-s20", listing], "build.html"), { waitUntil: "load" });
+    check(errors.length === 0, "no error in the console: " + errors.join("; "));
+    check(requests.length === 0, "no request to the network: " + requests.join(", "));
+    const map = await tab.evaluate(() => {
+      const data = JSON.parse(document.getElementById("vadrimel-data").textContent);
+      const kinds = ["code", "strings", "rom data", "initial values", "config"];
+      const expected = data.builds[0].blocks.filter(block => kinds.includes(block.kind) && block.bytes > 0);
+      const boxes = [...document.querySelectorAll("#program .block")].map(box => {
+        const rect = box.getBoundingClientRect();
+        return { name: box.dataset.name, bytes: Number(box.dataset.bytes), width: rect.width,
+                 height: rect.height, title: box.title };
+      });
+      return { expected: expected.length, boxes };
+    });
+    check(map.boxes.length === map.expected && map.expected > 100,
+          "a rectangle per block: " + map.boxes.length + " of " + map.expected);
+    const area = map.boxes.reduce((sum, box) => sum + box.width * box.height, 0);
+    const bytes = map.boxes.reduce((sum, box) => sum + box.bytes, 0);
+    const scale = area / bytes;
+    const off = map.boxes.filter(box =>
+      Math.abs(box.width * box.height - box.bytes * scale) > box.width + box.height + 1);
+    check(off.length === 0, "areas proportional to the bytes, to a pixel: " +
+          off.slice(0, 3).map(box => box.name).join(", "));
+    const isr = map.boxes.find(box => box.name === "high_ISR");
+    check(isr !== undefined && isr.title.includes("2838 bytes") && isr.title.includes("ebb.c:466"),
+          "the tooltip of high_ISR names its bytes and place: " + (isr ? isr.title : "none"));
+    const largest = map.boxes.filter(box => box.title.includes("ebb.c"))
+      .sort((a, b) => b.width * b.height - a.width * a.height)[0];
+    check(largest !== undefined && largest.name === "high_ISR", "high_ISR is ebb.c's largest block");
+
+    await tab.screenshot({ path: path.join(scratch, "page.png") });
+    const column = async () => tab.evaluate(() =>
+      [...document.querySelectorAll("#functions tbody tr")].map(row => Number(row.children[1].textContent)));
+    const headers = await tab.$$("#functions th");
+    await headers[1].click();
+    const down = await column();
+    await headers[1].click();
+    const up = await column();
+    check(down.length > 100 && down.every((value, index) => index === 0 || down[index - 1] >= value),
+          "a click on bytes sorts the functions, most first");
+    check(up.every((value, index) => index === 0 || up[index - 1] <= value),
+          "a second click sorts them the other way");
+
+    await tab.goto("file://" + page(["-H", hostile], "hostile.html"), { waitUntil: "load" });
+    const shown = await tab.evaluate(() => ({ pwned: window.pwned, text: document.body.innerText }));
+    check(shown.pwned === undefined, "a listing's paths and source run no script");
+    check(shown.text.includes("</script><script>window.pwned=1</script>") &&
+          shown.text.includes("<img src=x onerror=window.pwned=2>"), "they show as text");
+  } finally {
+    await browser.close();
+  }
+  if (failures.length > 0) {
+    console.log(failures.length + " checks failed");
+    process.exit(1);
+  }
+  console.log("all checks passed; screenshot in " + path.join(scratch, "page.png"));
+})().catch(error => {
+  console.log("FAIL " + error.stack);
+  process.exit(1);
+});
