@@ -17,8 +17,10 @@
 
 #include "driver/conversion_run.h"
 #include "report/build_memory.h"
+#include "report/call_graph.h"
 #include "report/code_places.h"
 #include "report/linker_map.h"
+#include "report/program_words.h"
 
 namespace vadrimel {
 namespace {
@@ -264,7 +266,8 @@ BENCHMARK_CAPTURE(BM_CorpusReport, s, ten_lines);
 /// -s with the map beside each listing that has one: the map read and cut
 /// into blocks, the start of every function looked up, the listing read.
 void BM_CorpusMapReport(benchmark::State& state, std::size_t most_lines) {
-  if (corpus().empty()) {
+  // Read before the clock starts, as the listings are.
+  if (corpus().empty() || corpus_maps().empty()) {
     state.SkipWithError("no corpus beside the project");
     return;
   }
@@ -297,6 +300,33 @@ void BM_CorpusMapReport(benchmark::State& state, std::size_t most_lines) {
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
 BENCHMARK_CAPTURE(BM_CorpusMapReport, s_map, 10);
+
+/// -g: every program word kept, decoded, and the calls followed.
+void BM_CorpusCallReport(benchmark::State& state, int /*unused*/) {
+  if (corpus().empty()) {
+    state.SkipWithError("no corpus beside the project");
+    return;
+  }
+  const auto lines = std::make_unique<LineSource>(LineScope::WHOLE_LINE);
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (const std::string& listing : corpus()) {
+        ProgramWords words;
+        ViewSource source(listing);
+        lines->read(source, [&words](const ListingLine& line) {
+          words.take_line(line);
+          return true;
+        });
+        words.finish();
+        benchmark::DoNotOptimize(call_graph_of(words).functions.size());
+        bytes += listing.size();
+      }
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK_CAPTURE(BM_CorpusCallReport, g, 0);
 BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses);
 
 void BM_CorpusCopy(benchmark::State& state) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "driver/platform.h"
 #include "report/read_listing.h"
 
 namespace vadrimel {
@@ -106,6 +107,23 @@ int read_build_sizes(const std::string& listing, const char* map_name,
               return left.address < right.address;
             });
   return EXIT_SUCCESS;
+}
+
+void compare_maps_of_both_or_none(BuildSizes& old_build, BuildSizes& new_build,
+                                  std::FILE* messages) {
+  if (old_build.map.has_value() == new_build.map.has_value()) {
+    return;
+  }
+  write_message(messages,
+                "Note: no map beside one listing, the listings compared alone:");
+  write_message(messages, old_build.map ? new_build.listing : old_build.listing);
+  write_message(messages, "\n");
+  for (BuildSizes* build : {&old_build, &new_build}) {
+    build->map.reset();
+    build->files = build->listing_files;
+    build->functions.clear();
+    build->blocks.clear();
+  }
 }
 
 } // namespace vadrimel

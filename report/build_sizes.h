@@ -65,6 +65,12 @@ int read_build_sizes(const std::string& listing, const char* map_name,
                      std::size_t top_lines, LineSource& lines, BuildSizes& sizes,
                      std::FILE* messages);
 
+/// Two builds are compared with their maps only when both have one: with a
+/// map for one alone, a line on `messages` says which has none, and both are
+/// compared as their listings alone.
+void compare_maps_of_both_or_none(BuildSizes& old_build, BuildSizes& new_build,
+                                  std::FILE* messages);
+
 } // namespace vadrimel
 
 #endif // VADRIMEL_REPORT_BUILD_SIZES_H_

@@ -91,20 +91,7 @@ int report_in_form(std::span<const char* const> names, const ReportRequest& requ
   if (two) {
     BuildSizes& old_sizes = builds[0]->sizes;
     BuildSizes& new_sizes = builds[1]->sizes;
-    if (old_sizes.map.has_value() != new_sizes.map.has_value()) {
-      write_message(messages,
-                    "Note: no map beside one listing, the listings compared alone:");
-      write_message(messages, old_sizes.map ? new_sizes.listing : old_sizes.listing);
-      write_message(messages, "\n");
-      old_sizes.map.reset();
-      new_sizes.map.reset();
-      old_sizes.files = old_sizes.listing_files;
-      new_sizes.files = new_sizes.listing_files;
-      old_sizes.blocks.clear();
-      new_sizes.blocks.clear();
-      old_sizes.functions.clear();
-      new_sizes.functions.clear();
-    }
+    compare_maps_of_both_or_none(old_sizes, new_sizes, messages);
     changes = changes_of(old_sizes, new_sizes);
   }
   if (request.form == ReportForm::PULL_REQUEST) {

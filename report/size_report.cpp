@@ -257,16 +257,7 @@ int report_two_builds(std::span<const char* const> names, const ReportRequest& r
           EXIT_SUCCESS) {
     return EXIT_FAILURE;
   }
-  if (old_sizes.map.has_value() != new_sizes.map.has_value()) {
-    write_message(messages,
-                  "Note: no map beside one listing, the listings compared alone:");
-    write_message(messages, old_sizes.map ? new_sizes.listing : old_sizes.listing);
-    write_message(messages, "\n");
-    old_sizes.map.reset();
-    new_sizes.map.reset();
-    old_sizes.files = old_sizes.listing_files;
-    new_sizes.files = new_sizes.listing_files;
-  }
+  compare_maps_of_both_or_none(old_sizes, new_sizes, messages);
   const SizeChanges changes = changes_of(old_sizes, new_sizes);
   if (request.json) {
     JsonWriter json(output);
