@@ -35,9 +35,9 @@ std::optional<CodeRow> read_code_row(std::string_view line) noexcept {
     return std::nullopt;
   }
   CodeRow row;
-  row.address = hex_number(line.substr(0, ADDRESS_DIGITS)).value_or(0);
+  row.address = hex_digits_value(line.substr(0, ADDRESS_DIGITS));
   row.value = static_cast<std::uint16_t>(
-      hex_number(line.substr(VALUE_COLUMN, VALUE_DIGITS)).value_or(0));
+      hex_digits_value(line.substr(VALUE_COLUMN, VALUE_DIGITS)));
   if (line.size() > INSTRUCTION_COLUMN) {
     row.disassembly =
         trimmed(line.substr(INSTRUCTION_COLUMN, SOURCE_COLUMN - INSTRUCTION_COLUMN));

@@ -47,6 +47,26 @@ inline bool all_lower_case_hex(std::string_view digits) noexcept {
   return all;
 }
 
+/// Every byte, by its code: its value as a hex digit of either case, or -1.
+inline constexpr std::array<std::int8_t, 256> HEX_VALUE = [] {
+  std::array<std::int8_t, 256> table{};
+  for (std::size_t code = 0; code < table.size(); ++code) {
+    table[code] = static_cast<std::int8_t>(hex_digit_value(static_cast<char>(code)));
+  }
+  return table;
+}();
+
+/// The number that hex digits known to be hex digits spell (the address and
+/// value columns, once tested).
+inline std::uint64_t hex_digits_value(std::string_view digits) noexcept {
+  std::uint64_t value = 0;
+  for (const char digit : digits) {
+    value = value * 16 +
+            static_cast<std::uint64_t>(HEX_VALUE[static_cast<unsigned char>(digit)]);
+  }
+  return value;
+}
+
 /// The number that hex digits of either case spell; empty when `digits` is
 /// empty, longer than 16 digits or holds any other character.
 inline std::optional<std::uint64_t> hex_number(std::string_view digits) noexcept {

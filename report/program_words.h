@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "listing/listing_table.h"
@@ -37,9 +36,14 @@ public:
 private:
   void take_code(const CodeRow& row, const SourceLine& line) override;
 
-  std::unordered_map<std::uint64_t, Word> words_;
+  /// By address / 2: the program is at most 2 MiB, and grows upwards.
+  std::vector<Word> words_;
+  std::vector<bool> present_;
   std::vector<std::string> paths_;
   std::map<std::string, std::uint32_t, std::less<>> path_numbers_;
+  /// The path of the last word, which most words share.
+  std::string_view last_path_;
+  std::uint32_t last_file_ = 0;
   std::optional<std::uint64_t> lowest_;
 };
 
