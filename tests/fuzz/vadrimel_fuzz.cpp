@@ -210,6 +210,7 @@ void fuzz_command_line(const std::uint8_t* data, std::size_t size) {
     break;
   case vadrimel::Mode::BATCH:
   case vadrimel::Mode::SIZES:
+  case vadrimel::Mode::CALLS:
     require(!command.names.empty());
     break;
   case vadrimel::Mode::ADDRESSES:
