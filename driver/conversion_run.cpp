@@ -18,7 +18,9 @@ ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noex
 
 /// The steps of one line, in order: the source path record when the line's
 /// path is new, the masks, then the line records of what is left.
-void ConversionRun::rewrite_line(ListingLine& line) noexcept {
+// Out of line: inlined into the reading of lines, it made that too large for
+// GCC to inline the writing of a record (see docs/design.md).
+[[gnu::noinline]] void ConversionRun::rewrite_line(ListingLine& line) noexcept {
   LineText text = line.text;
   if (!options_.mask_build_noise) {
     if (line.new_path) {

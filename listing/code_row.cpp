@@ -21,15 +21,6 @@ std::string_view trimmed(std::string_view text) noexcept {
 
 } // namespace
 
-bool starts_with_address_and_value(std::string_view line) noexcept {
-  return line.size() >= COLUMNS_END &&
-         (line.size() == COLUMNS_END || line[COLUMNS_END] == SPACE) &&
-         all_lower_case_hex(line.substr(0, ADDRESS_DIGITS)) &&
-         line[ADDRESS_DIGITS] == SPACE && line[ADDRESS_DIGITS + 1] == SPACE &&
-         line[ADDRESS_DIGITS + 2] == SPACE &&
-         all_lower_case_hex(line.substr(VALUE_COLUMN, VALUE_DIGITS));
-}
-
 std::optional<CodeRow> read_code_row(std::string_view line) noexcept {
   if (!starts_with_address_and_value(line)) {
     return std::nullopt;

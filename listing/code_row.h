@@ -5,12 +5,22 @@
 #include <optional>
 #include <string_view>
 
+#include "listing/columns.h"
+#include "listing/hex_digits.h"
+
 namespace vadrimel {
 
 /// True when `line` starts with the address and value columns: six lower-case
 /// hex digits, three spaces, four lower-case hex digits, then a space or the
-/// end of the line.
-bool starts_with_address_and_value(std::string_view line) noexcept;
+/// end of the line. Inline: every line of -d and of the reports is tested.
+inline bool starts_with_address_and_value(std::string_view line) noexcept {
+  return line.size() >= COLUMNS_END &&
+         (line.size() == COLUMNS_END || line[COLUMNS_END] == SPACE) &&
+         all_lower_case_hex(line.substr(0, ADDRESS_DIGITS)) &&
+         line[ADDRESS_DIGITS] == SPACE && line[ADDRESS_DIGITS + 1] == SPACE &&
+         line[ADDRESS_DIGITS + 2] == SPACE &&
+         all_lower_case_hex(line.substr(VALUE_COLUMN, VALUE_DIGITS));
+}
 
 /// One program word of the listing's table, as a line whose source path has
 /// been taken off gives it.

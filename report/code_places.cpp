@@ -14,7 +14,11 @@ std::size_t CodePlaces::ask(std::uint64_t address) {
 }
 
 void CodePlaces::take_code(const CodeRow& row, const SourceLine& line) {
-  // The first line that gives a word answers for it.
+  // The first line that gives a word answers for it; most reports ask for
+  // no word at all.
+  if (words_.empty()) {
+    return;
+  }
   const auto word = words_.find(row.address);
   if (word == words_.end()) {
     return;
