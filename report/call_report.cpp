@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "report/call_graph.h"
+#include "report/code_names.h"
 #include "report/json_writer.h"
 #include "report/map_file.h"
 #include "report/program_words.h"
@@ -24,77 +25,6 @@ namespace {
 unsigned long long as_printed(std::uint64_t value) {
   return static_cast<unsigned long long>(value);
 }
-
-std::string hex_address(std::uint64_t address) {
-  std::array<char, 32> text{};
-  const int length =
-      std::snprintf(text.data(), text.size(), "0x%06llx", as_printed(address));
-  return {text.data(), static_cast<std::size_t>(length)};
-}
-
-/// Names and places of code addresses, from the map when there is one.
-class CodeNames {
-public:
-  CodeNames(const std::optional<MapFile>& map, const ProgramWords& words)
-      : map_(map), words_(words) {
-    if (!map) {
-      return;
-    }
-    // The least name at each address, of those with a file (functions) if
-    // any, else of the labels.
-    std::map<std::uint64_t, std::pair<bool, std::string_view>> best;
-    for (const MapSymbol& symbol : map->map.symbols) {
-      if (!symbol.program) {
-        continue;
-      }
-      const std::pair<bool, std::string_view> candidate = {symbol.file.empty(),
-                                                           symbol.name};
-      const auto [kept, added] = best.emplace(symbol.address, candidate);
-      if (!added && candidate < kept->second) {
-        kept->second = candidate;
-      }
-    }
-    for (const auto& [address, name] : best) {
-      names_.emplace(address, name.second);
-    }
-  }
-
-  [[nodiscard]] std::string name_of(std::uint64_t address) const {
-    const auto symbol = names_.find(address);
-    if (symbol != names_.end()) {
-      return std::string(symbol->second);
-    }
-    const MemoryBlock* const block =
-        map_ ? map_->memory.program_block_at(address) : nullptr;
-    if (block != nullptr) {
-      std::array<char, 32> offset{};
-      static_cast<void>(std::snprintf(offset.data(), offset.size(), "+0x%llx",
-                                      as_printed(address - block->address)));
-      return block->name + offset.data();
-    }
-    return hex_address(address);
-  }
-
-  /// The source line of the word at `address`; null when there is none.
-  [[nodiscard]] const ProgramWords::Word* word_at(std::uint64_t address) const {
-    return words_.at(address);
-  }
-
-  [[nodiscard]] std::string place_of(std::uint64_t address) const {
-    const ProgramWords::Word* const word = words_.at(address);
-    if (word == nullptr) {
-      return "(not in the listing)";
-    }
-    return std::string(words_.path_of(*word)) + ":" + std::to_string(word->line);
-  }
-
-  [[nodiscard]] const ProgramWords& words() const { return words_; }
-
-private:
-  const std::optional<MapFile>& map_;
-  const ProgramWords& words_;
-  std::map<std::uint64_t, std::string_view> names_;
-};
 
 std::string depth_text(const std::optional<std::uint64_t>& depth) {
   return depth ? std::to_string(*depth) : std::string("unbounded");
