@@ -16,11 +16,10 @@
 #include <vector>
 
 #include "driver/conversion_run.h"
-#include "report/build_memory.h"
-#include "report/call_graph.h"
-#include "report/code_places.h"
-#include "report/linker_map.h"
-#include "report/program_words.h"
+#include "map/linker_map.h"
+#include "model/build.h"
+#include "model/read_build.h"
+#include "reports/build_sizes.h"
 
 namespace vadrimel {
 namespace {
@@ -225,48 +224,27 @@ BENCHMARK_CAPTURE(BM_Corpus, p_t_w_m80,
                                     .tab_size = 8,
                                     .wrap = true});
 
-/// The reports on the same listings: -s with its ten lines, and -a with 100
-/// addresses spread over the code.
-template <typename Report>
-void BM_CorpusReport(benchmark::State& state, Report (*make)()) {
-  if (corpus().empty()) {
-    state.SkipWithError("no corpus beside the project");
-    return;
-  }
-  const auto lines = std::make_unique<LineSource>(LineScope::WHOLE_LINE);
-  std::size_t bytes = 0;
-  for (auto _ : state) {
-    for (int round = 0; round < 10; ++round) {
-      for (const std::string& listing : corpus()) {
-        ViewSource source(listing);
-        Report report = make();
-        lines->read(source, [&report](const ListingLine& line) {
-          report.take_line(line);
-          return true;
-        });
-        report.finish();
-        bytes += listing.size();
-      }
+/// One build of the corpus read as the program reads it for a report: the
+/// map (from memory) and the listing's table, with what the mode needs.
+std::unique_ptr<Build> read_corpus_build(std::size_t index, const BuildNeeds& needs,
+                                         bool with_map, LineSource& lines) {
+  auto build = std::make_unique<Build>(needs);
+  if (with_map) {
+    std::optional<LinkerMap> map = read_linker_map(corpus_maps()[index]);
+    if (map) {
+      build->map = map_file_of("map", std::move(*map));
     }
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+  build->ask_places();
+  ViewSource source(corpus()[index]);
+  benchmark::DoNotOptimize(read_listing_table(source, lines, *build));
+  return build;
 }
-CodePlaces ten_lines() {
-  return CodePlaces(10);
-}
-CodePlaces hundred_addresses() {
-  CodePlaces lookup(0);
-  for (std::uint64_t address = 0; address < 100; ++address) {
-    lookup.ask(address * 0x146);
-  }
-  return lookup;
-}
-BENCHMARK_CAPTURE(BM_CorpusReport, s, ten_lines);
 
-/// -s with the map beside each listing that has one: the map read and cut
-/// into blocks, the start of every function looked up, the listing read.
-void BM_CorpusMapReport(benchmark::State& state, std::size_t most_lines) {
-  // Read before the clock starts, as the listings are.
+/// The reports on the same listings, each as its mode reads and works out a
+/// build: -s with its ten lines (with and without the maps beside 13 of the
+/// listings), -a with 100 addresses spread over the code, -g.
+void BM_CorpusReport(benchmark::State& state, const BuildNeeds& needs, bool with_map) {
   if (corpus().empty() || corpus_maps().empty()) {
     state.SkipWithError("no corpus beside the project");
     return;
@@ -276,58 +254,37 @@ void BM_CorpusMapReport(benchmark::State& state, std::size_t most_lines) {
   for (auto _ : state) {
     for (int round = 0; round < 10; ++round) {
       for (std::size_t index = 0; index < corpus().size(); ++index) {
-        CodePlaces places(most_lines);
-        std::optional<LinkerMap> map = read_linker_map(corpus_maps()[index]);
-        if (map) {
-          const BuildMemory memory = memory_of(*map);
-          for (const MemoryBlock& block : memory.blocks) {
-            if (block.kind == MemoryKind::CODE) {
-              places.ask(block.address);
-            }
-          }
-          benchmark::DoNotOptimize(memory.program_used);
+        const std::unique_ptr<Build> build =
+            read_corpus_build(index, needs, with_map, *lines);
+        if (needs.program_words) {
+          benchmark::DoNotOptimize(build->calls().functions.size());
+        } else {
+          benchmark::DoNotOptimize(sizes_of(*build).files.size());
         }
-        ViewSource source(corpus()[index]);
-        lines->read(source, [&places](const ListingLine& line) {
-          places.take_line(line);
-          return true;
-        });
-        places.finish();
         bytes += corpus()[index].size();
       }
     }
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
 }
-BENCHMARK_CAPTURE(BM_CorpusMapReport, s_map, 10);
-
-/// -g: every program word kept, decoded, and the calls followed.
-void BM_CorpusCallReport(benchmark::State& state, int /*unused*/) {
-  if (corpus().empty()) {
-    state.SkipWithError("no corpus beside the project");
-    return;
-  }
-  const auto lines = std::make_unique<LineSource>(LineScope::WHOLE_LINE);
-  std::size_t bytes = 0;
-  for (auto _ : state) {
-    for (int round = 0; round < 10; ++round) {
-      for (const std::string& listing : corpus()) {
-        ProgramWords words;
-        ViewSource source(listing);
-        lines->read(source, [&words](const ListingLine& line) {
-          words.take_line(line);
-          return true;
-        });
-        words.finish();
-        benchmark::DoNotOptimize(call_graph_of(words).functions.size());
-        bytes += listing.size();
-      }
-    }
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+BuildNeeds needs_of(std::size_t top_lines, bool block_places, bool program_words) {
+  BuildNeeds needs;
+  needs.top_lines = top_lines;
+  needs.block_places = block_places;
+  needs.program_words = program_words;
+  return needs;
 }
-BENCHMARK_CAPTURE(BM_CorpusCallReport, g, 0);
-BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses);
+BuildNeeds hundred_addresses() {
+  BuildNeeds needs;
+  for (std::uint64_t address = 0; address < 100; ++address) {
+    needs.addresses.push_back(address * 0x146);
+  }
+  return needs;
+}
+BENCHMARK_CAPTURE(BM_CorpusReport, s, needs_of(10, true, false), false);
+BENCHMARK_CAPTURE(BM_CorpusReport, s_map, needs_of(10, true, false), true);
+BENCHMARK_CAPTURE(BM_CorpusReport, g, needs_of(0, false, true), true);
+BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses(), true);
 
 void BM_CorpusCopy(benchmark::State& state) {
   if (corpus().empty()) {

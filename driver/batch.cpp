@@ -3,9 +3,9 @@
 #include <cstdlib>
 
 #include "driver/convert_listing.h"
-#include "driver/file_names.h"
 #include "driver/files_of_run.h"
 #include "driver/for_each_listing.h"
+#include "system/file_names.h"
 
 namespace vadrimel {
 

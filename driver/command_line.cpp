@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace vadrimel {
 
@@ -220,10 +220,9 @@ std::size_t names_needed(Mode mode) noexcept {
 void read_report_request(const Options& options, ReportRequest& request) noexcept {
   request.map_name =
       options.given(MAP_LETTER) ? options.option_values[MAP_LETTER] : nullptr;
-  request.json = options.given(JSON_LETTER);
   request.form = options.given(PAGE_LETTER)           ? ReportForm::PAGE
                  : options.given(PULL_REQUEST_LETTER) ? ReportForm::PULL_REQUEST
-                 : request.json                       ? ReportForm::JSON
+                 : options.given(JSON_LETTER)         ? ReportForm::JSON
                                                       : ReportForm::TEXT;
   request.limits =
       options.given(LIMITS_LETTER) ? options.option_values[LIMITS_LETTER] : nullptr;

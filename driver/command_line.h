@@ -6,7 +6,7 @@
 #include <span>
 
 #include "driver/conversion_options.h"
-#include "report/report_request.h"
+#include "driver/report_request.h"
 
 namespace vadrimel {
 

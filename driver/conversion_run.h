@@ -7,10 +7,10 @@
 
 #include "driver/conversion_options.h"
 #include "driver/output_stream.h"
-#include "listing/byte_stream.h"
 #include "listing/line_cleanup.h"
 #include "listing/line_reader.h"
 #include "listing/line_source.h"
+#include "system/byte_stream.h"
 
 namespace vadrimel {
 

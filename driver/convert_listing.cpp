@@ -1,8 +1,9 @@
 #include "driver/convert_listing.h"
 
-#include "driver/file_names.h"
-#include "driver/file_streams.h"
-#include "driver/messages.h"
+#include "driver/report_outcome.h"
+#include "system/file_names.h"
+#include "system/file_streams.h"
+#include "system/messages.h"
 
 namespace vadrimel {
 

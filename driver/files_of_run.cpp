@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "driver/file_names.h"
+#include "system/file_names.h"
 
 namespace vadrimel {
 

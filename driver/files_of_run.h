@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/file_streams.h"
-#include "driver/platform.h"
+#include "system/file_streams.h"
+#include "system/platform.h"
 
 namespace vadrimel {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace vadrimel {
 

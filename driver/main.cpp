@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/platform.h"
 #include "driver/program.h"
+#include "system/messages.h"
+#include "system/platform.h"
 
 namespace {
 

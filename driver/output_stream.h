@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "listing/byte_stream.h"
 #include "listing/line_reader.h"
+#include "system/byte_stream.h"
 
 namespace vadrimel {
 

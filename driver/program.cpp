@@ -6,47 +6,11 @@
 #include "driver/batch.h"
 #include "driver/command_line.h"
 #include "driver/convert_listing.h"
-#include "driver/messages.h"
+#include "driver/report_run.h"
 #include "driver/standard_output.h"
-#include "report/address_lookup.h"
-#include "report/budgets.h"
-#include "report/call_report.h"
-#include "report/report_forms.h"
-#include "report/size_report.h"
+#include "system/messages.h"
 
 namespace vadrimel {
-
-namespace {
-
-/// The reports read whole lines and write no conversion: they need a line
-/// source alone.
-int run_report(const Command& command, const StandardStreams& streams,
-               std::FILE* messages) {
-  // Limits that cannot be read are refused before any report is made.
-  if (command.report.limits != nullptr && !read_budgets(command.report.limits)) {
-    return report_fatal(messages, "can't read limits", command.report.limits);
-  }
-  const std::unique_ptr<LineSource> lines(new (std::nothrow)
-                                              LineSource(LineScope::WHOLE_LINE));
-  if (!lines) {
-    return report_out_of_memory(messages);
-  }
-  if (command.report.form == ReportForm::PAGE ||
-      command.report.form == ReportForm::PULL_REQUEST) {
-    return report_in_form(command.names, command.report, *lines, streams.output,
-                          messages);
-  }
-  if (command.mode == Mode::CALLS) {
-    return report_calls(command.names, command.report, *lines, streams.output, messages);
-  }
-  if (command.mode == Mode::ADDRESSES) {
-    return look_up_addresses(command.names, command.report, *lines, streams.output,
-                             messages);
-  }
-  return report_sizes(command.names, command.report, *lines, streams.output, messages);
-}
-
-} // namespace
 
 int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams) {
   const Command command = read_command(arguments);
@@ -66,7 +30,7 @@ int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& 
   try {
     if (command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES ||
         command.mode == Mode::CALLS) {
-      return run_report(command, streams, messages);
+      return run_report(command, streams.output, messages);
     }
     const std::unique_ptr<ConversionRun> run = allocate_run(command.options);
     if (!run) {

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <span>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace vadrimel {
 

@@ -5,9 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/file_streams.h"
 #include "driver/for_each_listing.h"
-#include "driver/messages.h"
+#include "driver/report_outcome.h"
+#include "system/file_streams.h"
+#include "system/messages.h"
 
 namespace vadrimel {
 

@@ -4,11 +4,11 @@
 #include <cstddef>
 #include <string_view>
 
-#include "listing/byte_stream.h"
 #include "listing/cut_and_strip.h"
 #include "listing/held_line.h"
 #include "listing/line_reader.h"
 #include "listing/source_path.h"
+#include "system/byte_stream.h"
 
 namespace vadrimel {
 

@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "conversion_support.h"
-#include "driver/messages.h"
 #include "driver/program.h"
+#include "driver/report_outcome.h"
+#include "system/messages.h"
 #include "test_support.h"
 
 namespace {

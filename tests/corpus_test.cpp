@@ -19,7 +19,7 @@
 #include "driver/convert_listing.h"
 #include "driver/program.h"
 #include "listing/listing_table.h"
-#include "report/pic18_instruction.h"
+#include "model/pic18/pic18_instruction.h"
 #include "test_support.h"
 
 namespace vadrimel {

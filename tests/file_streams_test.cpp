@@ -1,4 +1,4 @@
-#include "driver/file_names.h"
+#include "system/file_names.h"
 
 #include <gtest/gtest.h>
 

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "driver/program.h"
-#include "report/build_memory.h"
-#include "report/call_graph.h"
-#include "report/linker_map.h"
-#include "report/pull_request_table.h"
-#include "report/size_changes.h"
+#include "forms/markdown/pull_request_table.h"
+#include "map/linker_map.h"
+#include "model/build_memory.h"
+#include "model/pic18/call_graph.h"
+#include "reports/size_changes.h"
 #include "test_support.h"
 
 namespace vadrimel {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <utility>
 
-#include "listing/byte_stream.h"
+#include "system/byte_stream.h"
 
 namespace vadrimel::testing {
 

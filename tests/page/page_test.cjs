@@ -2,7 +2,8 @@
 // no request to the network, its treemap has a rectangle per block with an
 // area proportional to the bytes, a tooltip names a block's bytes and place,
 // a click on a column's header sorts the table, and a listing whose paths
-// hold a script runs none. Writes a screenshot of the page.
+// hold a script runs none, and the page parses as HTML with no text astray.
+// Writes a screenshot of the page.
 //
 // node page_test.cjs PROGRAM LISTING SCRATCH_FOLDER
 "use strict";
@@ -41,6 +42,40 @@ function page(arguments_, name) {
   return file;
 }
 
+// The page as an HTML validator reads it, with the settings its own HTML is
+// checked with; under CI=true the validator must be there.
+let validator = null;
+try {
+  const { HtmlValidate } = require("html-validate");
+  validator = new HtmlValidate(
+    JSON.parse(fs.readFileSync(path.join(__dirname, "../../forms/page/htmlvalidate.json"))));
+} catch (error) {
+  if (process.env.CI === "true") skip("no html-validate (npm install html-validate)");
+  console.log("SKIPPED: the HTML validator's checks (no html-validate)");
+}
+async function checkMarkup(file, tab) {
+  if (validator !== null) {
+    const report = await validator.validateString(fs.readFileSync(file, "utf8"));
+    const messages = report.results.flatMap(result => result.messages)
+      .map(message => message.line + ":" + message.column + " " + message.message);
+    check(report.valid, path.basename(file) + " is valid HTML: " + messages.slice(0, 3).join("; "));
+  }
+  const astray = await tab.evaluate(() => {
+    const found = [];
+    const walk = node => {
+      for (const child of node.childNodes) {
+        if (child.nodeType === Node.TEXT_NODE && child.textContent.trim() !== "" &&
+            ["BODY", "SECTION"].includes(node.nodeName)) found.push(child.textContent.trim());
+        if (child.nodeType === Node.ELEMENT_NODE) walk(child);
+      }
+    };
+    walk(document.body);
+    return found;
+  });
+  check(astray.length === 0, path.basename(file) + " has no text outside its elements: " +
+        astray.slice(0, 3).join("; "));
+}
+
 // A listing whose paths and source text hold what a page must show as text.
 const hostile = path.join(scratch, "hostile.lst");
 const sneaky = "C:\\x</script><script>window.pwned=1</script>&\"'.c";
@@ -66,8 +101,10 @@ fs.writeFileSync(hostile, "MP2COD 5.00, COFF to COD File Converter\n" +
       if (!request.url().startsWith("file:")) requests.push(request.url());
     });
 
-    await tab.goto("file://" + page(["-H", "-s20", listing], "build.html"), { waitUntil: "load" });
+    const built = page(["-H", "-s20", listing], "build.html");
+    await tab.goto("file://" + built, { waitUntil: "load" });
     check(errors.length === 0, "no error in the console: " + errors.join("; "));
+    await checkMarkup(built, tab);
     check(requests.length === 0, "no request to the network: " + requests.join(", "));
     const map = await tab.evaluate(() => {
       const data = JSON.parse(document.getElementById("vadrimel-data").textContent);
@@ -109,7 +146,9 @@ fs.writeFileSync(hostile, "MP2COD 5.00, COFF to COD File Converter\n" +
     check(up.every((value, index) => index === 0 || up[index - 1] <= value),
           "a second click sorts them the other way");
 
-    await tab.goto("file://" + page(["-H", hostile], "hostile.html"), { waitUntil: "load" });
+    const hostilePage = page(["-H", hostile], "hostile.html");
+    await tab.goto("file://" + hostilePage, { waitUntil: "load" });
+    await checkMarkup(hostilePage, tab);
     const shown = await tab.evaluate(() => ({ pwned: window.pwned, text: document.body.innerText }));
     check(shown.pwned === undefined, "a listing's paths and source run no script");
     check(shown.text.includes("</script><script>window.pwned=1</script>") &&

@@ -1,0 +1,295 @@
+#include "driver/report_run.h"
+
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "forms/json/call_json.h"
+#include "forms/json/change_json.h"
+#include "forms/json/json_writer.h"
+#include "forms/json/lookup_json.h"
+#include "forms/json/size_json.h"
+#include "forms/markdown/pull_request_table.h"
+#include "forms/page/build_page.h"
+#include "forms/text/call_text.h"
+#include "forms/text/change_text.h"
+#include "forms/text/lookup_text.h"
+#include "forms/text/size_text.h"
+#include "model/read_build.h"
+#include "reports/address_lookup.h"
+#include "reports/budgets.h"
+#include "reports/build_sizes.h"
+#include "reports/size_changes.h"
+#include "system/messages.h"
+#include "system/platform.h"
+#include "system/report_output.h"
+
+namespace vadrimel {
+
+namespace {
+
+using Builds = std::vector<std::unique_ptr<Build>>;
+
+/// What a report needs of its builds, as its mode and form say.
+struct ReportPlan {
+  BuildNeeds needs;
+  /// The builds compared: one, or the first two names.
+  std::size_t builds = 1;
+  std::optional<Budgets> budgets;
+};
+
+/// A report in the making: its command, its streams and the builds read.
+class ReportRun {
+public:
+  ReportRun(const Command& command, std::FILE* output, std::FILE* messages)
+      : command_(command), request_(command.report), output_(output), messages_(messages),
+        lines_(LineScope::WHOLE_LINE) {}
+
+  int run();
+
+private:
+  [[nodiscard]] bool in_form() const {
+    return request_.form == ReportForm::PAGE || request_.form == ReportForm::PULL_REQUEST;
+  }
+  /// The exit status of a report that has been written: a failed write, else
+  /// 1 when a budget was passed (each on a line of its own), else `status`.
+  /// The budgets are checked on `checked`, the last build's sizes as the
+  /// report gave them, or when null as its build tells them.
+  int finish(ReportOutput& report, const BuildSizes* checked, int status);
+  std::optional<Failure> plan();
+  /// The addresses of -a; an argument that is none gets its message.
+  void read_addresses();
+  std::optional<Failure> read_builds();
+  int report_sizes();
+  int look_up_addresses();
+  int report_calls();
+  int report_in_form();
+
+  const Command& command_;
+  const ReportRequest& request_;
+  std::FILE* output_;
+  std::FILE* messages_;
+  LineSource lines_;
+  ReportPlan plan_;
+  Builds builds_;
+  /// Arguments of -a that name no address.
+  bool bad_address_ = false;
+};
+
+int ReportRun::finish(ReportOutput& report, const BuildSizes* checked, int status) {
+  const int written = report.finish(messages_);
+  if (written != EXIT_SUCCESS) {
+    return written;
+  }
+  if (!plan_.budgets) {
+    return status;
+  }
+  const Build& build = *builds_.back();
+  const std::vector<std::string> over =
+      over_budget(*plan_.budgets, checked != nullptr ? *checked : sizes_of(build),
+                  build.words() != nullptr ? &build.calls() : nullptr);
+  for (const std::string& line : over) {
+    write_message(messages_, line + "\n");
+  }
+  return over.empty() ? status : EXIT_FAILURE;
+}
+
+void ReportRun::read_addresses() {
+  for (const std::string_view argument : command_.names.subspan(1)) {
+    const std::optional<std::uint64_t> address = address_named(argument);
+    if (address) {
+      plan_.needs.addresses.push_back(*address);
+    } else {
+      bad_address_ = true;
+      report_fatal(messages_, "not an address", argument);
+    }
+  }
+}
+
+std::optional<Failure> ReportRun::plan() {
+  const bool addresses = command_.mode == Mode::ADDRESSES && !in_form();
+  if (request_.limits != nullptr) {
+    // Limits that cannot be read are refused before any report is made.
+    plan_.budgets = read_budgets(request_.limits);
+    if (!plan_.budgets) {
+      return Failure{"can't read limits", request_.limits};
+    }
+    if (addresses) {
+      return Failure{"-a looks up addresses and checks no budgets: -L goes with -s, -g, "
+                     "-H or -r",
+                     std::string("-L") + request_.limits};
+    }
+    // The calls' report counts against the return stack's own levels.
+    if (command_.mode == Mode::CALLS && !plan_.budgets->stack_levels) {
+      plan_.budgets->stack_levels = RETURN_STACK_LEVELS;
+    }
+  }
+  BuildNeeds& needs = plan_.needs;
+  const bool two = command_.names.size() >= 2;
+  if (in_form()) {
+    plan_.builds = two ? 2 : 1;
+    needs.top_lines = request_.top_lines;
+    needs.block_places = true;
+    needs.program_words = true;
+  } else if (addresses) {
+    read_addresses();
+  } else if (command_.mode == Mode::CALLS) {
+    needs.program_words = true;
+  } else {
+    plan_.builds = two ? 2 : 1;
+    needs.top_lines = two ? 0 : request_.top_lines;
+    needs.block_places = true;
+  }
+  needs.program_words =
+      needs.program_words || (plan_.budgets && plan_.budgets->stack_levels.has_value());
+  return std::nullopt;
+}
+
+std::optional<Failure> ReportRun::read_builds() {
+  if (request_.form == ReportForm::PULL_REQUEST && plan_.builds < 2) {
+    return Failure{"a pull-request table compares two builds, one given",
+                   command_.names[0]};
+  }
+  if (plan_.builds == 2 && request_.map_name != nullptr) {
+    return Failure{"one map named for two listings", request_.map_name};
+  }
+  for (std::size_t index = 0; index < plan_.builds; ++index) {
+    builds_.push_back(std::make_unique<Build>(plan_.needs));
+    std::optional<Failure> failure =
+        read_build(command_.names[index], plan_.builds == 2 ? nullptr : request_.map_name,
+                   lines_, *builds_.back());
+    for (const std::string& note : builds_.back()->notes) {
+      write_message(messages_, note);
+    }
+    if (failure) {
+      return failure;
+    }
+  }
+  if (plan_.builds == 2 && builds_[0]->map.has_value() != builds_[1]->map.has_value()) {
+    write_message(messages_,
+                  "Note: no map beside one listing, the listings compared alone:" +
+                      (builds_[0]->map ? builds_[1] : builds_[0])->listing + "\n");
+  }
+  return std::nullopt;
+}
+
+int ReportRun::report_sizes() {
+  ReportOutput report(output_);
+  if (builds_.size() == 1) {
+    const BuildSizes sizes = sizes_of(*builds_[0]);
+    if (request_.form == ReportForm::JSON) {
+      JsonWriter json(report);
+      write_sizes_json(sizes, json);
+      json.finish();
+    } else {
+      write_sizes(sizes, request_.top_lines, report);
+    }
+    return finish(report, &sizes, EXIT_SUCCESS);
+  }
+  const BuildSizes old_sizes = sizes_of(*builds_[0]);
+  const BuildSizes new_sizes = sizes_of(*builds_[1]);
+  const SizeChanges changes = changes_of(old_sizes, new_sizes);
+  if (request_.form == ReportForm::JSON) {
+    JsonWriter json(report);
+    write_changes_json(old_sizes, new_sizes, changes, json);
+    json.finish();
+  } else {
+    write_changes(old_sizes, new_sizes, changes, report);
+  }
+  return finish(report, &new_sizes, EXIT_SUCCESS);
+}
+
+int ReportRun::look_up_addresses() {
+  const std::vector<AddressAnswer> answers = answers_of(*builds_[0]);
+  ReportOutput report(output_);
+  int status = bad_address_ ? EXIT_FAILURE : EXIT_SUCCESS;
+  for (const AddressAnswer& answer : answers) {
+    status = answer.unknown() ? EXIT_FAILURE : status;
+  }
+  if (request_.form == ReportForm::JSON) {
+    JsonWriter json(report);
+    write_answers_json(answers, json);
+    json.finish();
+  } else {
+    write_answers(answers, report);
+  }
+  return finish(report, nullptr, status);
+}
+
+int ReportRun::report_calls() {
+  const Build& build = *builds_[0];
+  ReportOutput report(output_);
+  if (request_.form == ReportForm::JSON) {
+    JsonWriter json(report);
+    write_calls_json(build, json);
+    json.finish();
+  } else if (build.calls().roots.empty()) {
+    write_calls(build, report);
+    // With no code there is nothing to check.
+    return report.finish(messages_);
+  } else {
+    write_calls(build, report);
+  }
+  return finish(report, nullptr, EXIT_SUCCESS);
+}
+
+int ReportRun::report_in_form() {
+  std::vector<BuildSizes> sizes;
+  for (const std::unique_ptr<Build>& build : builds_) {
+    sizes.push_back(sizes_of(*build));
+  }
+  std::optional<SizeChanges> changes;
+  if (sizes.size() == 2) {
+    changes = changes_of(sizes[0], sizes[1]);
+  }
+  ReportOutput report(output_);
+  if (request_.form == ReportForm::PULL_REQUEST) {
+    report.write(pull_request_table(sizes[0], sizes[1], *changes, builds_[0]->calls(),
+                                    builds_[1]->calls()));
+  } else {
+    PageBuilds page;
+    for (std::size_t index = 0; index < sizes.size(); ++index) {
+      page.sizes.push_back(&sizes[index]);
+      page.builds.push_back(builds_[index].get());
+    }
+    page.changes = changes ? &*changes : nullptr;
+    write_build_page(page, report);
+  }
+  return finish(report, &sizes.back(), EXIT_SUCCESS);
+}
+
+int ReportRun::run() {
+  std::optional<Failure> failure = plan();
+  if (!failure) {
+    failure = read_builds();
+  }
+  if (failure) {
+    return report_failure(messages_, *failure);
+  }
+  if (in_form()) {
+    return report_in_form();
+  }
+  if (command_.mode == Mode::CALLS) {
+    return report_calls();
+  }
+  if (command_.mode == Mode::ADDRESSES) {
+    return look_up_addresses();
+  }
+  return report_sizes();
+}
+
+} // namespace
+
+int run_report(const Command& command, std::FILE* output, std::FILE* messages) {
+  const std::unique_ptr<ReportRun> run(new (std::nothrow)
+                                           ReportRun(command, output, messages));
+  if (!run) {
+    return report_out_of_memory(messages);
+  }
+  return run->run();
+}
+
+} // namespace vadrimel

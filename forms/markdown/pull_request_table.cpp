@@ -1,0 +1,165 @@
+#include "forms/markdown/pull_request_table.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace vadrimel {
+
+namespace {
+
+constexpr std::string_view MARKER = "<!-- vadrimel size report -->\n";
+/// Room kept for what closes the comment after the last row.
+constexpr std::size_t CLOSING_ROOM = 200;
+
+/// A table cell of text as read: a code span, with what would end it or the
+/// table's cell written so that it cannot.
+std::string cell(std::string_view text) {
+  std::string written = "`";
+  for (const char character : text) {
+    if (character == '|') {
+      written += "\\|";
+    } else if (character == '`') {
+      written += '\'';
+    } else if (character == '\n' || character == '\r') {
+      written += ' ';
+    } else {
+      written += character;
+    }
+  }
+  return written + "`";
+}
+
+std::string signed_text(std::int64_t value) {
+  return (value >= 0 ? "+" : "") + std::to_string(value);
+}
+
+std::string percent(double value, bool sign) {
+  std::array<char, 32> text{};
+  static_cast<void>(
+      std::snprintf(text.data(), text.size(), sign ? "%+.1f%%" : "%.1f%%", value));
+  return text.data();
+}
+
+std::string change_share(std::uint64_t old_value, std::uint64_t new_value) {
+  if (old_value == 0) {
+    return "";
+  }
+  return percent(100.0 *
+                     (static_cast<double>(new_value) - static_cast<double>(old_value)) /
+                     static_cast<double>(old_value),
+                 true);
+}
+
+std::string summary_row(std::string_view title, std::uint64_t old_value,
+                        std::uint64_t new_value) {
+  return "| " + std::string(title) + " | " + std::to_string(old_value) + " | " +
+         std::to_string(new_value) + " | " +
+         signed_text(static_cast<std::int64_t>(new_value - old_value)) + " | " +
+         change_share(old_value, new_value) + " |\n";
+}
+
+std::string levels_text(const std::optional<std::uint64_t>& levels) {
+  return levels ? std::to_string(*levels) : std::string("unbounded");
+}
+
+/// The summary table.
+std::string summary_table(const BuildSizes& old_build, const BuildSizes& new_build,
+                          const CallGraph& old_calls, const CallGraph& new_calls) {
+  const bool mapped = old_build.map != nullptr && new_build.map != nullptr;
+  std::string text(MARKER);
+  text += "| | old | new | change | % |\n|:---|---:|---:|---:|---:|\n";
+  if (mapped) {
+    const BuildMemory& before = old_build.map->memory;
+    const BuildMemory& after = new_build.map->memory;
+    text += summary_row("program memory", before.program_used, after.program_used);
+    if (before.program_size != 0 && after.program_size != 0) {
+      const double old_share = 100.0 * static_cast<double>(before.program_used) /
+                               static_cast<double>(before.program_size);
+      const double new_share = 100.0 * static_cast<double>(after.program_used) /
+                               static_cast<double>(after.program_size);
+      text += "| share of the part (" + std::to_string(after.program_size) + ") | " +
+              percent(old_share, false) + " | " + percent(new_share, false) + " | " +
+              percent(new_share - old_share, true) + " | |\n";
+    }
+    text += summary_row("data memory", before.data_used, after.data_used);
+  } else {
+    text += summary_row("program memory (code in the listing)", old_build.listing_bytes,
+                        new_build.listing_bytes);
+  }
+  if (!old_calls.roots.empty() && !new_calls.roots.empty()) {
+    const std::optional<std::uint64_t> before = old_calls.worst_case();
+    const std::optional<std::uint64_t> after = new_calls.worst_case();
+    text += "| return stack, of " + std::to_string(RETURN_STACK_LEVELS) + " levels | " +
+            levels_text(before) + " | " + levels_text(after) + " | " +
+            (before && after ? signed_text(static_cast<std::int64_t>(*after - *before))
+                             : std::string()) +
+            " | |\n";
+  }
+  return text;
+}
+
+/// The rows of changed files and functions, each table's header a row of
+/// its own; how many of each changed.
+std::vector<std::string> change_rows(const SizeChanges& changes,
+                                     std::size_t& changed_files,
+                                     std::size_t& changed_functions) {
+  std::vector<std::string> rows;
+  const auto change_cells = [](const SizeChange& change) {
+    return " | " + std::to_string(change.old_bytes) + " | " +
+           std::to_string(change.new_bytes) + " | " + signed_text(change.change()) +
+           " |\n";
+  };
+  for (const SizeChange& change : changes.files) {
+    if (change.magnitude() != 0) {
+      if (changed_files++ == 0) {
+        rows.emplace_back("\n| file | old | new | change |\n|:---|---:|---:|---:|\n");
+      }
+      rows.push_back("| " + cell(change.name) + change_cells(change));
+    }
+  }
+  for (const SizeChange& change : changes.functions) {
+    if (change.magnitude() != 0) {
+      if (changed_functions++ == 0) {
+        rows.emplace_back(
+            "\n| function | file | old | new | change |\n|:---|:---|---:|---:|---:|\n");
+      }
+      const std::size_t separator = change.file.find_last_of("\\/");
+      rows.push_back("| " + cell(change.name) + " | " +
+                     cell(separator == std::string::npos
+                              ? change.file
+                              : change.file.substr(separator + 1)) +
+                     change_cells(change));
+    }
+  }
+  return rows;
+}
+
+} // namespace
+
+std::string pull_request_table(const BuildSizes& old_build, const BuildSizes& new_build,
+                               const SizeChanges& changes, const CallGraph& old_calls,
+                               const CallGraph& new_calls, std::size_t most) {
+  std::string text = summary_table(old_build, new_build, old_calls, new_calls);
+  std::size_t changed_files = 0;
+  std::size_t changed_functions = 0;
+  const std::vector<std::string> rows =
+      change_rows(changes, changed_files, changed_functions);
+  text += "\n<details><summary>" + std::to_string(changed_files) + " file" +
+          (changed_files == 1 ? "" : "s") + " and " + std::to_string(changed_functions) +
+          " function" + (changed_functions == 1 ? "" : "s") + " changed</summary>\n";
+  std::size_t shown = 0;
+  for (; shown < rows.size() && text.size() + rows[shown].size() + CLOSING_ROOM <= most;
+       ++shown) {
+    text += rows[shown];
+  }
+  if (shown < rows.size()) {
+    text += "\n" + std::to_string(rows.size() - shown) +
+            " more rows left out: the comment would be too long.\n";
+  }
+  text += "\n</details>\n";
+  return text;
+}
+
+} // namespace vadrimel

@@ -1,0 +1,73 @@
+#include "model/build.h"
+
+namespace vadrimel {
+
+/// The listing's table as the build reads it: each code row to the places,
+/// and to the program words when they are kept.
+class Build::Table final : public ListingTable {
+public:
+  Table(CodePlaces& places, ProgramWords* words) : places_(places), words_(words) {}
+
+private:
+  void take_code(const CodeRow& row, const SourceLine& line) override {
+    if (!places_.asks_nothing()) {
+      places_.take_code(row, line);
+    }
+    if (words_ != nullptr) {
+      words_->take_code(row, line);
+    }
+  }
+  void end_source_line(const SourceLine& line, std::uint64_t bytes) override {
+    places_.end_source_line(line, bytes);
+  }
+
+  CodePlaces& places_;
+  ProgramWords* words_;
+};
+
+Build::Build(const BuildNeeds& needs)
+    : needs_(needs), places_(needs.top_lines),
+      words_(needs.program_words ? std::make_unique<ProgramWords>() : nullptr),
+      table_(std::make_unique<Table>(places_, words_.get())) {}
+
+Build::~Build() = default;
+
+const ListingTable& Build::table() const {
+  return *table_;
+}
+
+ListingTable& Build::table() {
+  return *table_;
+}
+
+std::uint64_t Build::listing_bytes() const {
+  std::uint64_t bytes = 0;
+  for (const auto& [path, file] : table_->files()) {
+    bytes += file.bytes;
+  }
+  return bytes;
+}
+
+const CallGraph& Build::calls() const {
+  if (!calls_) {
+    calls_ = std::make_unique<CallGraph>(words_ ? call_graph_of(words_->image())
+                                                : CallGraph{});
+  }
+  return *calls_;
+}
+
+void Build::ask_places() {
+  if (map && needs_.block_places) {
+    for (const MemoryBlock& block : map->memory.blocks) {
+      block_answers_.push_back(
+          in_program_memory(block.kind)
+              ? std::optional<std::size_t>(places_.ask(block.address))
+              : std::nullopt);
+    }
+  }
+  for (const std::uint64_t address : needs_.addresses) {
+    address_answers_.push_back(places_.ask(address));
+  }
+}
+
+} // namespace vadrimel

@@ -1,0 +1,42 @@
+#ifndef VADRIMEL_MODEL_CODE_NAMES_H_
+#define VADRIMEL_MODEL_CODE_NAMES_H_
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/build.h"
+#include "model/program_words.h"
+
+namespace vadrimel {
+
+/// Names and places of code addresses, from the map when there is one.
+class CodeNames {
+public:
+  CodeNames(const MapFile* map, const ProgramWords& words);
+
+  /// The map's symbol at `address` (of a function if any, else a label),
+  /// else the block that holds it and the offset, else the address in hex.
+  [[nodiscard]] std::string name_of(std::uint64_t address) const;
+
+  /// The source line of the word at `address`; null when there is none.
+  [[nodiscard]] const ProgramWords::Place* place_at(std::uint64_t address) const {
+    return words_.place_at(address);
+  }
+
+  /// `path:line` of the word at `address`.
+  [[nodiscard]] std::string place_of(std::uint64_t address) const;
+
+  [[nodiscard]] const ProgramWords& words() const { return words_; }
+
+private:
+  const MapFile* map_;
+  const ProgramWords& words_;
+  std::map<std::uint64_t, std::string_view> names_;
+};
+
+} // namespace vadrimel
+
+#endif // VADRIMEL_MODEL_CODE_NAMES_H_

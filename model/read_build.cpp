@@ -1,0 +1,98 @@
+#include "model/read_build.h"
+
+#include <cstdint>
+#include <utility>
+
+#include "map/map_beside.h"
+#include "map/read_map_file.h"
+#include "model/build_time.h"
+#include "system/file_streams.h"
+
+namespace vadrimel {
+
+namespace {
+
+constexpr std::int64_t MOST_SECONDS_APART = 60;
+
+/// A note when the map and the listing were made more than a minute apart:
+/// the map may be of another build.
+void note_if_stale(Build& build) {
+  const std::optional<std::int64_t> made = seconds_of_date(build.map->map.created);
+  const std::optional<std::int64_t> listed = seconds_of_date(build.table().generated());
+  if (!made || !listed) {
+    return;
+  }
+  const std::int64_t apart = *made > *listed ? *made - *listed : *listed - *made;
+  if (apart > MOST_SECONDS_APART) {
+    build.notes.push_back(
+        "Note: the map was not made with the listing (" + std::to_string(apart) +
+        " seconds apart), it may be of another build:" + build.map->path + "\n");
+  }
+}
+
+/// The map named, or the one beside the listing.
+std::optional<Failure> find_map(const char* named, Build& build) {
+  if (named != nullptr) {
+    std::optional<LinkerMap> map = read_map_file(named);
+    if (!map) {
+      return Failure{"can't read map", named};
+    }
+    build.map = map_file_of(named, std::move(*map));
+    return std::nullopt;
+  }
+  const std::optional<std::string> beside = map_beside(build.listing);
+  if (beside) {
+    std::optional<LinkerMap> map = read_map_file(*beside);
+    if (map) {
+      build.map = map_file_of(*beside, std::move(*map));
+    } else {
+      build.notes.push_back(
+          "Note: no section table in the map, reported without it:" + *beside + "\n");
+    }
+  }
+  return std::nullopt;
+}
+
+} // namespace
+
+MapFile map_file_of(std::string path, LinkerMap map) {
+  BuildMemory memory = memory_of(map);
+  return MapFile{std::move(path), std::move(map), std::move(memory)};
+}
+
+bool read_listing_table(ByteSource& source, LineSource& lines, Build& build) {
+  ListingTable& table = build.table();
+  lines.read(source, [&table](const ListingLine& line) {
+    table.take_line(line);
+    return true;
+  });
+  table.finish();
+  return table.is_listing();
+}
+
+std::optional<Failure> read_build(const std::string& listing, const char* map_name,
+                                  LineSource& lines, Build& build) {
+  build.listing = listing;
+  if (std::optional<Failure> failure = find_map(map_name, build)) {
+    return failure;
+  }
+  build.ask_places();
+  FileSource file;
+  if (!file.open(listing)) {
+    return Failure{"can't open file", listing};
+  }
+  const bool is_listing = read_listing_table(file, lines, build);
+  if (lines.read_failed()) {
+    return Failure{"can't read file", listing};
+  }
+  // A report of anything else would be a confident answer about nothing.
+  if (!is_listing) {
+    return Failure{"not a linker listing", listing};
+  }
+  if (build.map) {
+    note_if_stale(build);
+  }
+  return std::nullopt;
+}
+
+} // namespace vadrimel

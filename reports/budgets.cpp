@@ -1,0 +1,131 @@
+#include "reports/budgets.h"
+
+#include <string>
+#include <utility>
+
+namespace vadrimel {
+
+namespace {
+
+std::optional<std::uint64_t> whole_number(std::string_view digits) {
+  if (digits.empty() || digits.size() > 18) {
+    return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  for (const char digit : digits) {
+    if (digit < '0' || digit > '9') {
+      return std::nullopt;
+    }
+    value = value * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  return value;
+}
+
+/// A share such as "95" or "99.5" (before the '%').
+std::optional<double> share(std::string_view text) {
+  const std::size_t point = text.find('.');
+  const auto whole = whole_number(text.substr(0, point));
+  if (!whole) {
+    return std::nullopt;
+  }
+  double value = static_cast<double>(*whole);
+  if (point != std::string_view::npos) {
+    const std::string_view fraction = text.substr(point + 1);
+    const auto digits = whole_number(fraction);
+    if (!digits) {
+      return std::nullopt;
+    }
+    double scale = 1;
+    for (std::size_t index = 0; index < fraction.size(); ++index) {
+      scale *= 10;
+    }
+    value += static_cast<double>(*digits) / scale;
+  }
+  return value <= 100 ? std::optional<double>(value) : std::nullopt;
+}
+
+std::string number_text(std::uint64_t value) {
+  return std::to_string(value);
+}
+
+} // namespace
+
+std::optional<Budgets> read_budgets(std::string_view text) {
+  Budgets budgets;
+  while (true) {
+    const std::size_t comma = text.find(',');
+    const std::string_view limit = text.substr(0, comma);
+    const std::size_t equals = limit.find('=');
+    const std::string_view name = limit.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view{} : limit.substr(equals + 1);
+    if (name == "stack" && equals == std::string_view::npos) {
+      budgets.stack_levels = RETURN_STACK_LEVELS;
+    } else if (name == "stack" && whole_number(value)) {
+      budgets.stack_levels = whole_number(value);
+    } else if (name == "ram" && whole_number(value)) {
+      budgets.ram_bytes = whole_number(value);
+    } else if (name == "flash" && value.ends_with('%') &&
+               share(value.substr(0, value.size() - 1))) {
+      budgets.flash_share = share(value.substr(0, value.size() - 1));
+    } else if (name == "flash" && whole_number(value)) {
+      budgets.flash_bytes = whole_number(value);
+    } else {
+      return std::nullopt;
+    }
+    if (comma == std::string_view::npos) {
+      return budgets;
+    }
+    text.remove_prefix(comma + 1);
+  }
+}
+
+std::vector<std::string> over_budget(const Budgets& budgets, const BuildSizes& sizes,
+                                     const CallGraph* calls) {
+  std::vector<std::string> lines;
+  const auto say = [&lines](std::string line) { lines.push_back(std::move(line)); };
+  const auto over = [&](const std::string& what, std::uint64_t used, std::uint64_t limit,
+                        const std::string& unit) {
+    if (used > limit) {
+      say("Over budget: " + what + " " + number_text(used) + " " + unit + ", " +
+          number_text(used - limit) + " over the limit of " + number_text(limit) + ":" +
+          sizes.listing);
+    }
+  };
+  const bool mapped = sizes.map != nullptr;
+  const std::uint64_t flash =
+      mapped ? sizes.map->memory.program_used : sizes.listing_bytes;
+  if (budgets.flash_bytes) {
+    over("flash", flash, *budgets.flash_bytes, "bytes");
+  }
+  if (budgets.flash_share) {
+    if (!mapped || sizes.map->memory.program_size == 0) {
+      say("Over budget: no map tells the part's size for a share of flash:" +
+          sizes.listing);
+    } else {
+      const std::uint64_t size = sizes.map->memory.program_size;
+      const auto limit = static_cast<std::uint64_t>(*budgets.flash_share *
+                                                    static_cast<double>(size) / 100);
+      over("flash", flash, limit, "bytes (" + std::to_string(size) + " in the part)");
+    }
+  }
+  if (budgets.ram_bytes) {
+    if (!mapped) {
+      say("Over budget: no map tells the data memory used:" + sizes.listing);
+    } else {
+      over("ram", sizes.map->memory.data_used, *budgets.ram_bytes, "bytes");
+    }
+  }
+  if (budgets.stack_levels && calls != nullptr) {
+    const std::optional<std::uint64_t> worst = calls->worst_case();
+    if (!worst) {
+      say("Over budget: return stack unbounded (a cycle of calls), the limit is " +
+          number_text(*budgets.stack_levels) + " levels:" + sizes.listing);
+    } else {
+      over("return stack", *worst, *budgets.stack_levels, "levels");
+    }
+  }
+  return lines;
+}
+
+} // namespace vadrimel
