@@ -230,9 +230,9 @@ std::unique_ptr<Build> read_corpus_build(std::size_t index, const BuildNeeds& ne
                                          bool with_map, LineSource& lines) {
   auto build = std::make_unique<Build>(needs);
   if (with_map) {
-    std::optional<LinkerMap> map = read_linker_map(corpus_maps()[index]);
-    if (map) {
-      build->map = map_file_of("map", std::move(*map));
+    MapReading map = read_linker_map(corpus_maps()[index]);
+    if (map.map) {
+      build->map = map_file_of("map", std::move(*map.map));
     }
   }
   build->ask_places();
@@ -284,7 +284,36 @@ BuildNeeds hundred_addresses() {
 BENCHMARK_CAPTURE(BM_CorpusReport, s, needs_of(10, true, false), false);
 BENCHMARK_CAPTURE(BM_CorpusReport, s_map, needs_of(10, true, false), true);
 BENCHMARK_CAPTURE(BM_CorpusReport, g, needs_of(0, false, true), true);
+BENCHMARK_CAPTURE(BM_CorpusReport, tmp_s0, needs_of(0, false, false), false);
+BENCHMARK_CAPTURE(BM_CorpusReport, tmp_s0_map, needs_of(0, true, false), true);
+BENCHMARK_CAPTURE(BM_CorpusReport, tmp_g_nomap, needs_of(0, false, true), false);
 BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses(), true);
+
+void BM_TmpMapOnly(benchmark::State& state) {
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (std::size_t index = 0; index < corpus().size(); ++index) {
+        MapReading map = read_linker_map(corpus_maps()[index]);
+        if (map.map) {
+          MapFile file = map_file_of("map", std::move(*map.map));
+          benchmark::DoNotOptimize(file.memory.blocks.size());
+        }
+      }
+    }
+  }
+}
+BENCHMARK(BM_TmpMapOnly);
+void BM_TmpParseOnly(benchmark::State& state) {
+  for (auto _ : state) {
+    for (int round = 0; round < 10; ++round) {
+      for (std::size_t index = 0; index < corpus().size(); ++index) {
+        MapReading map = read_linker_map(corpus_maps()[index]);
+        benchmark::DoNotOptimize(map);
+      }
+    }
+  }
+}
+BENCHMARK(BM_TmpParseOnly);
 
 void BM_CorpusCopy(benchmark::State& state) {
   if (corpus().empty()) {

@@ -26,14 +26,19 @@ std::optional<CodeRow> read_code_row(std::string_view line) noexcept {
     return std::nullopt;
   }
   CodeRow row;
-  row.address = hex_digits_value(line.substr(0, ADDRESS_DIGITS));
+  // The columns were tested: the views lie inside the line.
+  row.address = hex_digits_value({line.data(), ADDRESS_DIGITS});
   row.value = static_cast<std::uint16_t>(
-      hex_digits_value(line.substr(VALUE_COLUMN, VALUE_DIGITS)));
-  if (line.size() > INSTRUCTION_COLUMN) {
-    row.disassembly =
-        trimmed(line.substr(INSTRUCTION_COLUMN, SOURCE_COLUMN - INSTRUCTION_COLUMN));
-  }
+      hex_digits_value({line.data() + VALUE_COLUMN, VALUE_DIGITS}));
+  row.line = line;
   return row;
+}
+
+std::string_view CodeRow::disassembly() const noexcept {
+  if (line.size() <= INSTRUCTION_COLUMN) {
+    return {};
+  }
+  return trimmed(line.substr(INSTRUCTION_COLUMN, SOURCE_COLUMN - INSTRUCTION_COLUMN));
 }
 
 std::string_view source_text(std::string_view line) noexcept {

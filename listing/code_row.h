@@ -16,10 +16,10 @@ namespace vadrimel {
 inline bool starts_with_address_and_value(std::string_view line) noexcept {
   return line.size() >= COLUMNS_END &&
          (line.size() == COLUMNS_END || line[COLUMNS_END] == SPACE) &&
-         all_lower_case_hex(line.substr(0, ADDRESS_DIGITS)) &&
+         all_lower_case_hex({line.data(), ADDRESS_DIGITS}) &&
          line[ADDRESS_DIGITS] == SPACE && line[ADDRESS_DIGITS + 1] == SPACE &&
          line[ADDRESS_DIGITS + 2] == SPACE &&
-         all_lower_case_hex(line.substr(VALUE_COLUMN, VALUE_DIGITS));
+         all_lower_case_hex({line.data() + VALUE_COLUMN, VALUE_DIGITS});
 }
 
 /// One program word of the listing's table, as a line whose source path has
@@ -29,9 +29,12 @@ struct CodeRow {
   std::uint64_t address = 0;
   /// The word itself, from the value column.
   std::uint16_t value = 0;
+  /// The whole line, valid while the line is.
+  std::string_view line;
+
   /// The disassembly column, trimmed ("CALL      0x8d8e,0x0"); empty for the
-  /// second word of an instruction.
-  std::string_view disassembly;
+  /// second word of an instruction. Read when asked: no report needs it.
+  [[nodiscard]] std::string_view disassembly() const noexcept;
 };
 
 /// The program word of a line that starts with the address and value

@@ -1,5 +1,11 @@
 #include "listing/listing_table.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "listing/columns.h"
+#include "listing/scan.h"
+
 namespace vadrimel {
 
 namespace {
@@ -11,10 +17,21 @@ constexpr std::string_view GENERATED = "Listing File Generated: ";
 
 } // namespace
 
-ListingTable::ListingTable() {
+std::string_view ListingTable::SourceLine::text() const noexcept {
+  std::string_view trimmed = raw_text.substr(0, scan::after_last_non_space(raw_text));
+  while (!trimmed.empty() && (trimmed.front() == SPACE || trimmed.front() == '\t')) {
+    trimmed.remove_prefix(1);
+  }
+  return trimmed;
+}
+
+ListingTable::ListingTable(SourceText source_text)
+    : keeps_text_(source_text == SourceText::KEPT) {
   // Held whole lines are the longest text a source line can have: the buffer
   // is taken once, so that reading allocates only for new files.
-  text_.reserve(MAX_HELD_LINE_LENGTH);
+  if (keeps_text_) {
+    text_ = std::make_unique<std::array<char, MAX_HELD_LINE_LENGTH>>();
+  }
   current_.path = NO_SOURCE_FILE;
 }
 
@@ -22,8 +39,8 @@ void ListingTable::take_line(const ListingLine& line) {
   const std::string_view text = view_of(line.text);
   if (!line.path.empty()) {
     end_current_line();
-    // Most lines are of the file of the line before.
-    if (current_file_ == nullptr || line.path != current_.path) {
+    // Most lines are of the file of the line before: their path is not new.
+    if (current_file_ == nullptr || line.new_path) {
       auto file = files_.find(line.path);
       if (file == files_.end()) {
         file = files_.emplace(std::string(line.path), File{}).first;
@@ -31,9 +48,12 @@ void ListingTable::take_line(const ListingLine& line) {
       current_file_ = &file->second;
       current_.path = file->first;
     }
-    text_.assign(source_text(text));
+    if (keeps_text_) {
+      const std::size_t from = std::min(text.size(), SOURCE_COLUMN);
+      std::memcpy(text_->data(), text.data() + from, text.size() - from);
+      current_.raw_text = {text_->data(), text.size() - from};
+    }
     current_.number = ++current_file_->lines;
-    current_.text = text_;
   }
   const std::optional<CodeRow> row = read_code_row(text);
   if (row) {
@@ -46,7 +66,8 @@ void ListingTable::take_line(const ListingLine& line) {
     take_code(*row, current_);
   } else if (!code_seen_ && !header_seen_ && is_listing_header(text)) {
     header_seen_ = true;
-  } else if (text.starts_with(SOURCE_PATH_RECORD)) {
+  } else if (!text.empty() && text.front() == SOURCE_PATH_RECORD.front() &&
+             text.starts_with(SOURCE_PATH_RECORD)) {
     converted_ = true;
   } else if (!code_seen_ && generated_.empty() && text.starts_with(GENERATED)) {
     std::string_view date = text.substr(GENERATED.size());

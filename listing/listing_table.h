@@ -1,8 +1,10 @@
 #ifndef VADRIMEL_LISTING_LISTING_TABLE_H_
 #define VADRIMEL_LISTING_LISTING_TABLE_H_
 
+#include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,9 @@
 #include "listing/line_source.h"
 
 namespace vadrimel {
+
+/// Whether a listing's table keeps the text of each source line.
+enum class SourceText { KEPT, LEFT_OUT };
 
 /// The name the reports give code that comes before any source path.
 inline constexpr std::string_view NO_SOURCE_FILE = "(no source file)";
@@ -32,17 +37,26 @@ public:
   struct SourceLine {
     std::string_view path;
     std::uint64_t number = 0;
+    /// The line from its source column on, without its path: as it stands,
+    /// trailing spaces and all (`text()` trims it).
+    std::string_view raw_text;
+
     /// The line's text from the source column, without its path, trailing
-    /// spaces and leading spaces and tabs.
-    std::string_view text;
+    /// spaces and leading spaces and tabs. Trimmed when asked: most lines'
+    /// text is never shown.
+    [[nodiscard]] std::string_view text() const noexcept;
   };
 
-  ListingTable();
+  /// With SourceText::LEFT_OUT, the source lines handed to the hooks have no
+  /// text: no copy is made of it.
+  explicit ListingTable(SourceText source_text = SourceText::KEPT);
   ListingTable(const ListingTable&) = delete;
   ListingTable& operator=(const ListingTable&) = delete;
   virtual ~ListingTable() = default;
 
-  /// The next line of the listing, as a LineSource of whole lines hands it out.
+  /// The next line of the listing, as a LineSource of whole lines hands it
+  /// out (its `new_path` tells whether its path is that of the last line
+  /// with one).
   void take_line(const ListingLine& line);
   /// Ends the last source line; call once the listing has been read.
   void finish();
@@ -79,11 +93,12 @@ private:
   SourceLine current_;
   File* current_file_ = nullptr;
   std::uint64_t current_bytes_ = 0;
-  std::string text_;
+  std::unique_ptr<std::array<char, MAX_HELD_LINE_LENGTH>> text_;
   std::string generated_;
   bool header_seen_ = false;
   bool code_seen_ = false;
   bool converted_ = false;
+  bool keeps_text_;
 };
 
 } // namespace vadrimel

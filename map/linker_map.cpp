@@ -1,8 +1,10 @@
 #include "map/linker_map.h"
 
-#include <array>
+#include <algorithm>
+#include <limits>
+#include <map>
 
-#include "listing/hex_digits.h"
+#include "map/map_rows.h"
 
 namespace vadrimel {
 
@@ -10,160 +12,188 @@ namespace {
 
 constexpr std::string_view CREATED = "Linker Map File - Created ";
 constexpr std::string_view SECTION_TABLE = "Section Info";
+constexpr std::string_view NAME_TABLE = "Symbols - Sorted by Name";
 constexpr std::string_view SYMBOL_TABLE = "Symbols - Sorted by Address";
 constexpr std::string_view USAGE = " program addresses used";
-
-std::string_view trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) {
-    return {};
-  }
-  return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
-}
-
-/// Takes the last word off `text`: the run of non-spaces at its end.
-std::string_view take_last_word(std::string_view& text) {
-  text = trimmed(text);
-  const std::size_t space = text.find_last_of(' ');
-  const std::string_view word =
-      space == std::string_view::npos ? text : text.substr(space + 1);
-  text = space == std::string_view::npos ? std::string_view{} : text.substr(0, space);
-  return word;
-}
-
-/// Takes the first word off `text`.
-std::string_view take_first_word(std::string_view& text) {
-  text = trimmed(text);
-  const std::size_t space = text.find(' ');
-  const std::string_view word = text.substr(0, space);
-  text = space == std::string_view::npos ? std::string_view{} : text.substr(space);
-  return word;
-}
-
-std::optional<std::uint64_t> address_of(std::string_view word) {
-  if (!word.starts_with("0x")) {
-    return std::nullopt;
-  }
-  return hex_number(word.substr(2));
-}
-
-std::optional<bool> location_of(std::string_view word) {
-  if (word == "program") {
-    return true;
-  }
-  if (word == "data") {
-    return false;
-  }
-  return std::nullopt;
-}
-
-/// A section row, split from the right: a long name pushes the row to the
-/// left, and names hold no spaces.
-std::optional<MapSection> section_of(std::string_view row) {
-  const std::string_view size = take_last_word(row);
-  const std::string_view location = take_last_word(row);
-  const std::string_view address = take_last_word(row);
-  const std::string_view type = take_last_word(row);
-  const std::string_view name = trimmed(row);
-  const auto size_value = address_of(size);
-  const auto address_value = address_of(address);
-  const auto program = location_of(location);
-  if (name.empty() || type.empty() || !size_value || !address_value || !program) {
-    return std::nullopt;
-  }
-  return MapSection{std::string(name), std::string(type), *address_value, *program,
-                    *size_value};
-}
-
-/// A symbol row: name, address, location, storage, then the file, which may
-/// hold spaces or be missing.
-std::optional<MapSymbol> symbol_of(std::string_view row) {
-  const std::string_view name = take_first_word(row);
-  const auto address = address_of(take_first_word(row));
-  const auto program = location_of(take_first_word(row));
-  const std::string_view storage = take_first_word(row);
-  if (name.empty() || !address || !program || storage.empty()) {
-    return std::nullopt;
-  }
-  return MapSymbol{std::string(name), *address, *program, std::string(trimmed(row))};
-}
-
-/// "N out of M program addresses used, ...".
-void read_usage(std::string_view line, LinkerMap& map) {
-  const std::size_t end = line.find(USAGE);
-  std::string_view counts = trimmed(line.substr(0, end));
-  const std::size_t out_of = counts.find(" out of ");
-  if (out_of == std::string_view::npos) {
-    return;
-  }
-  const auto number = [](std::string_view digits) {
-    std::uint64_t value = 0;
-    for (const char digit : digits) {
-      if (digit < '0' || digit > '9') {
-        return std::uint64_t{0};
-      }
-      value = value * 10 + static_cast<std::uint64_t>(digit - '0');
+/// The first two sections of one memory that overlap, by address; empty
+/// when none do.
+std::string overlapping(const std::vector<MapSection>& sections) {
+  std::vector<const MapSection*> counted;
+  for (const MapSection& section : sections) {
+    if (section.size != 0) {
+      counted.push_back(&section);
     }
-    return value;
-  };
-  map.program_used = number(counts.substr(0, out_of));
-  map.program_size = number(counts.substr(out_of + 8));
+  }
+  std::stable_sort(counted.begin(), counted.end(),
+                   [](const MapSection* left, const MapSection* right) {
+                     return left->program != right->program
+                                ? left->program
+                                : left->address < right->address;
+                   });
+  for (std::size_t index = 1; index < counted.size(); ++index) {
+    const MapSection& before = *counted[index - 1];
+    const MapSection& after = *counted[index];
+    if (before.program == after.program && before.address + before.size > after.address) {
+      return "sections " + before.name + " and " + after.name + " overlap";
+    }
+  }
+  return {};
 }
 
 } // namespace
 
-void LinkerMapReader::take_line(std::string_view line) {
-  if (line.ends_with('\r')) {
-    line.remove_suffix(1);
+void LinkerMapReader::damaged(const std::string& what) {
+  if (damage_.empty()) {
+    damage_ = what;
   }
-  const std::string_view title = trimmed(line);
+}
+
+void LinkerMapReader::take_long_line() {
+  ++line_number_;
+  damaged("line " + std::to_string(line_number_) + " is longer than " +
+          std::to_string(MOST_LINE_BYTES) + " bytes");
+}
+
+void LinkerMapReader::take_row(std::string_view line) {
+  if (place_ == Place::SECTIONS) {
+    if (std::optional<MapSection> section = section_of(line)) {
+      map_.sections.push_back(std::move(*section));
+    } else {
+      damaged("line " + std::to_string(line_number_) +
+              ": a section row that cannot be read");
+    }
+    return;
+  }
+  const std::optional<SymbolRow> row = symbol_row_of(line);
+  if (!row) {
+    damaged("line " + std::to_string(line_number_) +
+            ": a symbol row that cannot be read");
+    return;
+  }
+  if (row->file != last_file_) {
+    last_file_ =
+        row->file.empty() ? std::string_view{} : *map_.files.emplace(row->file).first;
+  }
+  map_.symbols.push_back(
+      {std::string(row->name), row->address, row->program, last_file_});
+}
+
+void LinkerMapReader::take_usage(std::string_view title) {
+  ++usage_lines_;
+  const std::string_view counts = trimmed_blanks(title.substr(0, title.find(USAGE)));
+  const std::size_t out_of = counts.find(" out of ");
+  map_.program_used = count_of(counts.substr(0, out_of));
+  map_.program_size = out_of == std::string_view::npos
+                          ? std::nullopt
+                          : count_of(counts.substr(out_of + 8));
+  if (!map_.program_used || !map_.program_size ||
+      *map_.program_used > *map_.program_size) {
+    damaged("its usage line (\"" + std::string(counts) + "\") cannot be read");
+  }
+  place_ = Place::BETWEEN_TABLES;
+}
+
+bool LinkerMapReader::take_table_line(std::string_view line, std::string_view title) {
   switch (place_) {
   case Place::SECTION_HEADER:
+  case Place::NAME_HEADER:
   case Place::SYMBOL_HEADER:
     if (title.starts_with("---")) {
       has_sections_ = has_sections_ || place_ == Place::SECTION_HEADER;
-      place_ = place_ == Place::SECTION_HEADER ? Place::SECTIONS : Place::SYMBOLS;
+      place_ = place_ == Place::SECTION_HEADER ? Place::SECTIONS
+               : place_ == Place::NAME_HEADER  ? Place::NAMES
+                                               : Place::SYMBOLS;
     }
-    return;
+    return true;
   case Place::SECTIONS:
   case Place::SYMBOLS:
+  case Place::NAMES:
     if (title.empty()) {
-      place_ = Place::BETWEEN_TABLES;
-    } else if (place_ == Place::SECTIONS) {
-      if (std::optional<MapSection> section = section_of(line)) {
-        map_.sections.push_back(std::move(*section));
-      }
-    } else if (std::optional<MapSymbol> symbol = symbol_of(line)) {
-      map_.symbols.push_back(std::move(*symbol));
+      symbols_ended_ = symbols_ended_ || place_ == Place::SYMBOLS;
+      place_ = place_ == Place::SECTIONS ? Place::USAGE : Place::BETWEEN_TABLES;
+    } else if (place_ != Place::NAMES) {
+      // The table by name says again what the one by address says.
+      take_row(line);
     }
-    return;
+    return true;
+  case Place::USAGE:
   case Place::BETWEEN_TABLES:
-    break;
+    return false;
   }
-  if (line.starts_with(CREATED)) {
-    map_.created = trimmed(line.substr(CREATED.size()));
+  return false;
+}
+
+void LinkerMapReader::take_line(std::string_view line) {
+  ++line_number_;
+  if (line.ends_with('\r')) {
+    line.remove_suffix(1);
+  }
+  const std::string_view title = trimmed_blanks(line);
+  if (take_table_line(line, title)) {
+    return;
+  }
+  if (title.find(USAGE) != std::string_view::npos) {
+    take_usage(title);
+  } else if (line.starts_with(CREATED)) {
+    map_.created = trimmed_blanks(line.substr(CREATED.size()));
   } else if (title == SECTION_TABLE && !has_sections_) {
     place_ = Place::SECTION_HEADER;
-  } else if (title.find(USAGE) != std::string_view::npos) {
-    read_usage(title, map_);
+  } else if (title == NAME_TABLE) {
+    place_ = Place::NAME_HEADER;
   } else if (title == SYMBOL_TABLE && !has_symbols_) {
     has_symbols_ = true;
     place_ = Place::SYMBOL_HEADER;
   }
 }
 
-std::optional<LinkerMap> LinkerMapReader::finish() {
+MapReading LinkerMapReader::finish() {
+  MapReading reading;
   if (!has_sections_) {
-    return std::nullopt;
+    return reading;
   }
-  return std::move(map_);
+  if (place_ == Place::SECTIONS) {
+    damaged("it is cut in its section table");
+  } else if (!has_symbols_) {
+    damaged("it is cut before its symbol table");
+  } else if (!symbols_ended_) {
+    damaged("it is cut in its symbol table");
+  } else if (usage_lines_ > 1) {
+    damaged("it has " + std::to_string(usage_lines_) + " usage lines");
+  } else if (map_.sections.empty()) {
+    damaged("its section table is empty");
+  }
+  std::map<std::string_view, std::size_t> names;
+  std::uint64_t program_bytes = 0;
+  for (const MapSection& section : map_.sections) {
+    if (++names[section.name] == 2) {
+      damaged("section " + section.name + " is listed twice");
+    }
+    program_bytes += section.program ? section.size : 0;
+  }
+  if (const std::string overlap = overlapping(map_.sections); !overlap.empty()) {
+    damaged(overlap);
+  }
+  if (usage_lines_ == 0) {
+    reading.left_out = "the map has no usage line, the part's size is not known";
+  } else if (map_.program_used && *map_.program_used != program_bytes) {
+    damaged("its program sections add up to " + std::to_string(program_bytes) +
+            " bytes, its usage line says " + std::to_string(*map_.program_used));
+  }
+  reading.damage = damage_;
+  reading.map = std::move(map_);
+  return reading;
 }
 
-std::optional<LinkerMap> read_linker_map(std::string_view text) {
+MapReading read_linker_map(std::string_view text) {
   LinkerMapReader reader;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    reader.take_line(text.substr(0, end));
+    const std::string_view line = text.substr(0, end);
+    if (line.size() > LinkerMapReader::MOST_LINE_BYTES) {
+      reader.take_long_line();
+    } else {
+      reader.take_line(line);
+    }
     text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   }
   return reader.finish();

@@ -8,10 +8,10 @@
 
 namespace vadrimel {
 
-/// Reads the map file named, line by line through a fixed buffer (a line
-/// longer than the buffer is read as several). Empty when the file cannot be
-/// opened or read, or holds no section table.
-std::optional<LinkerMap> read_map_file(const std::string& path);
+/// Reads the map file named, line by line through a fixed buffer. Empty
+/// when the file cannot be opened or read. The caller makes sure it is a
+/// regular file: a pipe with no writer, or /dev/zero, would never end.
+std::optional<MapReading> read_map_file(const std::string& path);
 
 } // namespace vadrimel
 

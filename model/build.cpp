@@ -6,7 +6,8 @@ namespace vadrimel {
 /// and to the program words when they are kept.
 class Build::Table final : public ListingTable {
 public:
-  Table(CodePlaces& places, ProgramWords* words) : places_(places), words_(words) {}
+  Table(SourceText source_text, CodePlaces& places, ProgramWords* words)
+      : ListingTable(source_text), places_(places), words_(words) {}
 
 private:
   void take_code(const CodeRow& row, const SourceLine& line) override {
@@ -28,7 +29,11 @@ private:
 Build::Build(const BuildNeeds& needs)
     : needs_(needs), places_(needs.top_lines),
       words_(needs.program_words ? std::make_unique<ProgramWords>() : nullptr),
-      table_(std::make_unique<Table>(places_, words_.get())) {}
+      // The text of a source line is shown by the top lines and by -a alone.
+      table_(std::make_unique<Table>(needs.top_lines != 0 || !needs.addresses.empty()
+                                         ? SourceText::KEPT
+                                         : SourceText::LEFT_OUT,
+                                     places_, words_.get())) {}
 
 Build::~Build() = default;
 

@@ -92,7 +92,8 @@ private:
 /// it holds, and appends them to `blocks`.
 void cut_section(const MapSection& section, std::vector<const MapSymbol*>& symbols,
                  const std::map<std::string_view, std::string_view>& object_files,
-                 std::vector<MemoryBlock>& blocks) {
+                 BuildMemory& memory) {
+  std::vector<MemoryBlock>& blocks = memory.blocks;
   const MemoryKind kind = kind_of(section);
   std::stable_sort(symbols.begin(), symbols.end(),
                    [](const MapSymbol* left, const MapSymbol* right) {
@@ -101,10 +102,10 @@ void cut_section(const MapSection& section, std::vector<const MapSymbol*>& symbo
   const std::uint64_t end = section.address + section.size;
   const std::uint64_t first = symbols.empty() ? end : symbols.front()->address;
   if (first > section.address) {
-    const std::string name = "(section " + section.name + ")";
+    const std::string_view name =
+        memory.section_names.emplace_back("(section " + section.name + ")");
     const auto object = object_files.find(object_of(section.name));
-    blocks.push_back({name,
-                      object != object_files.end() ? std::string(object->second) : name,
+    blocks.push_back({name, object != object_files.end() ? object->second : name,
                       section.address, first - section.address, kind});
   }
   for (std::size_t at = 0; at < symbols.size();) {
@@ -146,7 +147,7 @@ void add_up(const LinkerMap& map, BuildMemory& memory) {
       program_bytes += memory.kind_bytes[kind];
     }
   }
-  memory.program_used = map.program_used != 0 ? map.program_used : program_bytes;
+  memory.program_used = map.program_used.value_or(program_bytes);
   memory.program_size = map.program_size;
 }
 
@@ -193,7 +194,7 @@ BuildMemory memory_of(const LinkerMap& map) {
     if (is_counted(sections[index])) {
       memory.kind_bytes[static_cast<std::size_t>(kind_of(sections[index]))] +=
           sections[index].size;
-      cut_section(sections[index], held[index], object_files, memory.blocks);
+      cut_section(sections[index], held[index], object_files, memory);
     }
   }
   add_up(map, memory);

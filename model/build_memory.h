@@ -4,6 +4,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,11 +46,12 @@ inline constexpr std::array<MemoryKind, 2> DATA_KINDS = {MemoryKind::VARIABLES,
 /// A run of bytes that one name owns: from a symbol with a file to the next
 /// such symbol of its section or the section's end, or the bytes of a
 /// section before its first such symbol ("(section NAME)").
+/// Its texts are views of the map's and of the memory's own.
 struct MemoryBlock {
-  std::string name;
+  std::string_view name;
   /// The defining file; for a "(section NAME)" block the file of the
   /// section's object, or the block's own name when that is not known.
-  std::string file;
+  std::string_view file;
   std::uint64_t address = 0;
   std::uint64_t bytes = 0;
   MemoryKind kind = MemoryKind::CODE;
@@ -60,9 +63,9 @@ struct BuildMemory {
   std::vector<MemoryBlock> blocks;
   std::array<std::uint64_t, MEMORY_KINDS> kind_bytes{};
   /// The map's "N out of M program addresses used" (N: the sum of the
-  /// program memory kinds when the map does not say).
+  /// program memory kinds when the map does not say; M: empty then).
   std::uint64_t program_used = 0;
-  std::uint64_t program_size = 0;
+  std::optional<std::uint64_t> program_size;
   std::uint64_t data_used = 0;
 
   /// The bytes of one kind.
@@ -75,10 +78,15 @@ struct BuildMemory {
 
   /// Indices into `blocks` of the program memory blocks, by address.
   std::vector<std::size_t> program_by_address;
+  /// The names of the "(section NAME)" blocks, which the map does not hold;
+  /// each stays where it is for as long as the memory lives.
+  std::deque<std::string> section_names;
 };
 
 /// Cuts the map's counted sections into blocks: sections of size 0 and the
-/// registers (data sections named SFR_...) are left out.
+/// registers (data sections named SFR_...) are left out. The blocks' names
+/// are views of the map's: the memory lives no longer than the map (which
+/// may move: its rows stay where they are).
 BuildMemory memory_of(const LinkerMap& map);
 
 } // namespace vadrimel

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "system/decimal_number.h"
+
 namespace vadrimel {
 
 namespace {
@@ -9,18 +11,12 @@ namespace {
 constexpr std::array<std::string_view, 12> MONTHS = {
     "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-std::optional<std::int64_t> number(std::string_view digits) {
-  if (digits.empty()) {
-    return std::nullopt;
-  }
-  std::int64_t value = 0;
-  for (const char digit : digits) {
-    if (digit < '0' || digit > '9') {
-      return std::nullopt;
-    }
-    value = value * 10 + (digit - '0');
-  }
-  return value;
+/// A field of a date of at most `most_digits` digits: a year of four, the
+/// others of two.
+std::optional<std::int64_t> number(std::string_view digits, std::size_t most_digits = 2) {
+  const std::optional<std::uint64_t> value = decimal_number(digits, most_digits);
+  return value ? std::optional<std::int64_t>(static_cast<std::int64_t>(*value))
+               : std::nullopt;
 }
 
 /// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
@@ -56,7 +52,7 @@ std::optional<std::int64_t> seconds_of_date(std::string_view date) {
   const std::string_view month_name = next_word(date);
   const auto day = number(next_word(date));
   const std::string_view time = next_word(date);
-  const auto year = number(next_word(date));
+  const auto year = number(next_word(date), 4);
   std::size_t month = 0;
   while (month < MONTHS.size() && MONTHS[month] != month_name) {
     ++month;

@@ -55,7 +55,7 @@ std::string CodeNames::name_of(std::uint64_t address) const {
     std::array<char, 32> offset{};
     static_cast<void>(std::snprintf(offset.data(), offset.size(), "+0x%llx",
                                     as_printed(address - block->address)));
-    return block->name + offset.data();
+    return std::string(block->name) + offset.data();
   }
   return hex_address(address);
 }

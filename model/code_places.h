@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "listing/listing_table.h"
@@ -19,9 +19,10 @@ public:
   using SourceLine = ListingTable::SourceLine;
 
   /// A source line and its code.
+  /// Its path is a view of the listing table's own, which outlives it.
   struct Row {
     std::uint64_t bytes = 0;
-    std::string path;
+    std::string_view path;
     std::uint64_t number = 0;
     std::string text;
   };
@@ -29,7 +30,7 @@ public:
   struct Answer {
     std::uint64_t address = 0;
     bool found = false;
-    std::string path;
+    std::string_view path;
     std::uint64_t number = 0;
     std::string text;
   };
@@ -53,13 +54,33 @@ public:
   /// `line` has ended with `bytes` of code.
   void end_source_line(const SourceLine& line, std::uint64_t bytes);
   /// True when no word has been asked for that is still to be found.
-  [[nodiscard]] bool asks_nothing() const { return words_.empty(); }
+  [[nodiscard]] bool asks_nothing() const { return unanswered_ == 0; }
 
 private:
+  /// A word asked for, and the answer that waits for it.
+  struct Asked {
+    std::uint64_t word = 0;
+    std::size_t answer = 0;
+  };
+
+  /// Sorts the words asked and, where they lie close enough together, makes
+  /// a table of them by address: one look-up a word, with no hashing.
+  void index_words();
+  /// The first of the words asked at `word` still unanswered; none: npos.
+  [[nodiscard]] std::size_t asked_at(std::uint64_t word) const;
+
   std::size_t most_;
   std::vector<Row> top_;
   std::vector<Answer> answers_;
-  std::unordered_map<std::uint64_t, std::vector<std::size_t>> words_;
+  /// By word, then in the order asked.
+  std::vector<Asked> asked_;
+  bool indexed_ = true;
+  /// For each word from the lowest asked, 1 + the first index in `asked_` of
+  /// that word; 0 for one not asked or answered. Empty when the words lie too
+  /// far apart, and `asked_` is searched instead.
+  std::vector<std::uint32_t> table_;
+  std::uint64_t lowest_ = 0;
+  std::size_t unanswered_ = 0;
 };
 
 } // namespace vadrimel

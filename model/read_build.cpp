@@ -6,6 +6,7 @@
 #include "map/map_beside.h"
 #include "map/read_map_file.h"
 #include "model/build_time.h"
+#include "system/file_names.h"
 #include "system/file_streams.h"
 
 namespace vadrimel {
@@ -30,27 +31,38 @@ void note_if_stale(Build& build) {
   }
 }
 
+/// The map at `path`, named by -M or found beside the listing.
+std::optional<Failure> read_map(const std::string& path, bool named, Build& build) {
+  // A pipe with no writer, or /dev/zero, would never end: never opened.
+  if (names_special_file(path)) {
+    return Failure{"not a regular file", path};
+  }
+  std::optional<MapReading> reading = read_map_file(path);
+  if (!reading || !reading->map) {
+    if (named) {
+      return Failure{"can't read map", path};
+    }
+    build.notes.push_back(
+        "Note: no section table in the map, reported without it:" + path + "\n");
+    return std::nullopt;
+  }
+  if (!reading->damage.empty()) {
+    return Failure{"the map is cut or damaged", path + ": " + reading->damage};
+  }
+  if (!reading->left_out.empty()) {
+    build.notes.push_back("Note: " + reading->left_out + ":" + path + "\n");
+  }
+  build.map = map_file_of(path, std::move(*reading->map));
+  return std::nullopt;
+}
+
 /// The map named, or the one beside the listing.
 std::optional<Failure> find_map(const char* named, Build& build) {
   if (named != nullptr) {
-    std::optional<LinkerMap> map = read_map_file(named);
-    if (!map) {
-      return Failure{"can't read map", named};
-    }
-    build.map = map_file_of(named, std::move(*map));
-    return std::nullopt;
+    return read_map(named, true, build);
   }
   const std::optional<std::string> beside = map_beside(build.listing);
-  if (beside) {
-    std::optional<LinkerMap> map = read_map_file(*beside);
-    if (map) {
-      build.map = map_file_of(*beside, std::move(*map));
-    } else {
-      build.notes.push_back(
-          "Note: no section table in the map, reported without it:" + *beside + "\n");
-    }
-  }
-  return std::nullopt;
+  return beside ? read_map(*beside, false, build) : std::nullopt;
 }
 
 } // namespace
@@ -77,6 +89,9 @@ std::optional<Failure> read_build(const std::string& listing, const char* map_na
     return failure;
   }
   build.ask_places();
+  if (names_special_file(listing)) {
+    return Failure{"not a regular file", listing};
+  }
   FileSource file;
   if (!file.open(listing)) {
     return Failure{"can't open file", listing};

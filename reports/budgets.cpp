@@ -3,22 +3,14 @@
 #include <string>
 #include <utility>
 
+#include "system/decimal_number.h"
+
 namespace vadrimel {
 
 namespace {
 
 std::optional<std::uint64_t> whole_number(std::string_view digits) {
-  if (digits.empty() || digits.size() > 18) {
-    return std::nullopt;
-  }
-  std::uint64_t value = 0;
-  for (const char digit : digits) {
-    if (digit < '0' || digit > '9') {
-      return std::nullopt;
-    }
-    value = value * 10 + static_cast<std::uint64_t>(digit - '0');
-  }
-  return value;
+  return decimal_number(digits, 18);
 }
 
 /// A share such as "95" or "99.5" (before the '%').
@@ -99,11 +91,12 @@ std::vector<std::string> over_budget(const Budgets& budgets, const BuildSizes& s
     over("flash", flash, *budgets.flash_bytes, "bytes");
   }
   if (budgets.flash_share) {
-    if (!mapped || sizes.map->memory.program_size == 0) {
+    if (!mapped || !sizes.map->memory.program_size ||
+        *sizes.map->memory.program_size == 0) {
       say("Over budget: no map tells the part's size for a share of flash:" +
           sizes.listing);
     } else {
-      const std::uint64_t size = sizes.map->memory.program_size;
+      const std::uint64_t size = *sizes.map->memory.program_size;
       const auto limit = static_cast<std::uint64_t>(*budgets.flash_share *
                                                     static_cast<double>(size) / 100);
       over("flash", flash, limit, "bytes (" + std::to_string(size) + " in the part)");

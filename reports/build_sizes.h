@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/build.h"
@@ -12,9 +13,11 @@
 
 namespace vadrimel {
 
-/// What a source file (or a "(section NAME)" block) owns of a build.
+/// What a source file (or a "(section NAME)" block) owns of a build. Like
+/// every text of the sizes, a view of the build's own: the sizes live no
+/// longer than the build.
 struct FileSize {
-  std::string file;
+  std::string_view file;
   /// Program memory bytes, of which `code` are code.
   std::uint64_t flash = 0;
   std::uint64_t code = 0;
@@ -24,17 +27,17 @@ struct FileSize {
 
 /// A block of a code section, and the source line it starts on.
 struct FunctionSize {
-  std::string name;
+  std::string_view name;
   std::uint64_t address = 0;
   std::uint64_t bytes = 0;
   /// The source file of the line the listing gives its first word, else the
   /// block's file.
-  std::string file;
+  std::string_view file;
   /// That line's number; empty when the listing has no code word there.
   std::optional<std::uint64_t> line;
   MemoryKind kind = MemoryKind::CODE;
   /// The block's own file, as the map gives it.
-  std::string owner;
+  std::string_view owner;
 };
 
 /// Everything the size report tells of one build.

@@ -61,7 +61,7 @@ std::vector<SizeChange> changes_between(Sizes old_sizes, Sizes new_sizes) {
 Sizes flash_of(const BuildSizes& build) {
   Sizes sizes;
   for (const FileSize& file : build.files) {
-    sizes[file.file] += file.flash;
+    sizes[std::string(file.file)] += file.flash;
   }
   return sizes;
 }
@@ -78,8 +78,8 @@ std::map<std::pair<std::string, std::string>, SizeChange>
 functions_of(const BuildSizes& build) {
   std::map<std::pair<std::string, std::string>, SizeChange> functions;
   for (const FunctionSize& function : build.functions) {
-    const std::string name =
-        is_procedural_abstraction(function.name) ? "__pa_*" : function.name;
+    const std::string name(is_procedural_abstraction(function.name) ? "__pa_*"
+                                                                    : function.name);
     SizeChange& change = functions[{name, std::string(file_name(function.file))}];
     change.name = name;
     change.file = function.file;

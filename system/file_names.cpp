@@ -41,6 +41,11 @@ bool names_existing_file(const std::string& name) {
   return identity_of_name(name).has_value();
 }
 
+bool names_special_file(const std::string& name) {
+  const std::optional<fs::path> path = native_path(name);
+  return path && leads_to_special_file(*path);
+}
+
 bool names_existing_listing(const std::string& name) {
   const std::optional<fs::path> path = native_path(name);
   const std::optional<fs::path> target = path ? final_name(*path) : std::nullopt;

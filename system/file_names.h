@@ -24,6 +24,10 @@ bool names_same_file(const std::string& input_name, const std::string& output_na
 /// True when `name` leads to an existing regular file or block device.
 bool names_existing_file(const std::string& name);
 
+/// True when `name` leads to something that exists and is neither a regular
+/// file nor a directory (a pipe, a device), which a report must not read.
+bool names_special_file(const std::string& name);
+
 /// True when `name` is of an existing file, not a directory, whose name ends
 /// in ".lst" in any letter case, or that is reached through a link whose name
 /// does.

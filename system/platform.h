@@ -71,6 +71,11 @@ std::optional<FileIdentity> identity_of(std::FILE* stream);
 /// True when `path` names an existing directory.
 bool leads_to_directory(const std::filesystem::path& path);
 
+/// True when `path` leads to something that exists and is neither a regular
+/// file nor a directory: a pipe, a device, a socket. Told without opening
+/// it, since opening a pipe that has no writer waits for one.
+bool leads_to_special_file(const std::filesystem::path& path);
+
 /// The name of the existing file (not a directory) that `path` leads to,
 /// links followed, as the system resolves it; empty when there is none.
 std::optional<std::filesystem::path> final_name(const std::filesystem::path& path);

@@ -71,6 +71,12 @@ std::optional<FileIdentity> identity_of(const fs::path& path) {
   return stat(path.c_str(), &status) == 0 ? identity_from(status) : std::nullopt;
 }
 
+bool leads_to_special_file(const fs::path& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
+         !S_ISDIR(status.st_mode);
+}
+
 std::optional<FileIdentity> identity_of(std::FILE* stream) {
   struct stat status {};
   return fstat(fileno(stream), &status) == 0 ? identity_from(status) : std::nullopt;

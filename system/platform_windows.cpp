@@ -203,6 +203,17 @@ bool leads_to_directory(const fs::path& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool leads_to_special_file(const fs::path& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  // A device (NUL, CON, COM1) or a pipe is no file on a disk.
+  const OpenHandle file = open_for_attributes(path);
+  return file.valid() && GetFileType(file.handle) != FILE_TYPE_DISK;
+}
+
 std::optional<fs::path> final_name(const fs::path& path) {
   const OpenHandle file = open_for_attributes(path);
   BY_HANDLE_FILE_INFORMATION information;

@@ -538,7 +538,7 @@ public:
 
 private:
   void take_code(const CodeRow& row, const SourceLine& /*line*/) override {
-    rows.push_back({row.address, row.value, std::string(row.disassembly)});
+    rows.push_back({row.address, row.value, std::string(row.disassembly())});
     words.emplace(row.address, row.value);
   }
 };

@@ -44,7 +44,8 @@ void write_json(const CallGraph& graph, const CodeNames& names, const MapFile* m
     json.number_or_null(function->depth);
     json.key("chain");
     json.begin_array();
-    for (const std::uint64_t callee : graph.deepest_chain(*function)) {
+    for (const DeepestCall& link : graph.deepest_chain(*function)) {
+      const std::uint64_t callee = link.call.callee;
       json.begin_object();
       json.key("name");
       json.string(names.name_of(callee));

@@ -28,8 +28,9 @@ void write_build(JsonWriter& json, const BuildSizes& build) {
   json.key("listing");
   json.string(build.listing);
   json.key("map");
-  json.string_or_null(build.map != nullptr ? std::optional<std::string_view>(build.map->path)
-                                : std::nullopt);
+  json.string_or_null(build.map != nullptr
+                          ? std::optional<std::string_view>(build.map->path)
+                          : std::nullopt);
   json.end_object();
 }
 

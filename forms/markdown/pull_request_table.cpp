@@ -74,12 +74,12 @@ std::string summary_table(const BuildSizes& old_build, const BuildSizes& new_bui
     const BuildMemory& before = old_build.map->memory;
     const BuildMemory& after = new_build.map->memory;
     text += summary_row("program memory", before.program_used, after.program_used);
-    if (before.program_size != 0 && after.program_size != 0) {
+    if (before.program_size.value_or(0) != 0 && after.program_size.value_or(0) != 0) {
       const double old_share = 100.0 * static_cast<double>(before.program_used) /
-                               static_cast<double>(before.program_size);
+                               static_cast<double>(*before.program_size);
       const double new_share = 100.0 * static_cast<double>(after.program_used) /
-                               static_cast<double>(after.program_size);
-      text += "| share of the part (" + std::to_string(after.program_size) + ") | " +
+                               static_cast<double>(*after.program_size);
+      text += "| share of the part (" + std::to_string(*after.program_size) + ") | " +
               percent(old_share, false) + " | " + percent(new_share, false) + " | " +
               percent(new_share - old_share, true) + " | |\n";
     }

@@ -43,7 +43,10 @@ void write_summary(const CallGraph& graph, ReportOutput& output) {
 void write_chains(const CallGraph& graph, const CodeNames& names, ReportOutput& output) {
   for (const Root& root : graph.roots) {
     const Function* const function = graph.function_at(root.address);
-    const std::vector<std::uint64_t> chain = graph.deepest_chain(*function);
+    std::vector<std::uint64_t> chain;
+    for (const DeepestCall& link : graph.deepest_chain(*function)) {
+      chain.push_back(link.call.callee);
+    }
     output.write("\ndeepest from ");
     output.write(root.name);
     output.write_formatted(", %s level%s:\n", depth_text(function->depth).c_str(),

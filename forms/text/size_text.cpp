@@ -57,10 +57,15 @@ void write_memory_tables(const BuildSizes& sizes, std::size_t top_functions,
                      MEMORY_KIND_NAMES[kind], output);
     }
   }
-  output.write_formatted("%8llu  %5.1f%%  total, %.1f%% of %llu\n",
-                         as_printed(memory.program_used), 100.0,
-                         share_of(memory.program_used, memory.program_size),
-                         as_printed(memory.program_size));
+  if (memory.program_size) {
+    output.write_formatted("%8llu  %5.1f%%  total, %.1f%% of %llu\n",
+                           as_printed(memory.program_used), 100.0,
+                           share_of(memory.program_used, *memory.program_size),
+                           as_printed(*memory.program_size));
+  } else {
+    output.write_formatted("%8llu  %5.1f%%  total, of a part whose size is not known\n",
+                           as_printed(memory.program_used), 100.0);
+  }
   output.write("\n   bytes   share  data memory\n");
   for (const MemoryKind kind : {MemoryKind::VARIABLES, MemoryKind::STACK}) {
     const std::uint64_t bytes = memory.kind_bytes[static_cast<std::size_t>(kind)];

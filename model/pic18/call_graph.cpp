@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <map>
-#include <set>
-#include <unordered_set>
+#include <limits>
 #include <utility>
 
 #include "model/pic18/pic18_instruction.h"
@@ -16,132 +14,164 @@ namespace {
 
 constexpr std::array<std::pair<std::string_view, std::uint64_t>, 3> VECTORS = {
     {{"reset", 0x00}, {"high interrupt", 0x08}, {"low interrupt", 0x18}}};
-
-std::optional<std::uint16_t> word_at(const ProgramImage& words, std::uint64_t address) {
-  return words.word_at(address);
-}
+constexpr std::uint64_t UNBOUNDED = std::numeric_limits<std::uint64_t>::max();
+constexpr std::uint32_t NONE = InstructionGraph::NONE;
 
 /// True when the word at `address` is the second word of the instruction
 /// before it.
-bool is_second_word(const ProgramImage& words, std::uint64_t address) {
+bool is_second_word(const ProgramImage& image, std::uint64_t address) {
   const std::optional<std::uint16_t> before =
-      address >= 2 ? word_at(words, address - 2) : std::nullopt;
-  const std::optional<std::uint16_t> word = word_at(words, address);
+      address >= 2 ? image.word_at(address - 2) : std::nullopt;
+  const std::optional<std::uint16_t> word = image.word_at(address);
   return before && word && takes_two_words(*before) && (*word & 0xF000U) == 0xF000U;
 }
 
-/// Walks the body of the function at `entry`; the targets of its calls that
-/// the listing holds go to `entries`.
-Function walk_body(const ProgramImage& words, std::uint64_t entry,
-                   std::vector<std::uint64_t>& entries) {
-  Function function;
-  function.address = entry;
-  std::unordered_set<std::uint64_t> seen;
-  std::set<std::uint64_t> callees;
-  std::set<std::uint64_t> unlisted;
-  std::vector<std::uint64_t> pending = {entry};
-  while (!pending.empty()) {
-    const std::uint64_t address = pending.back();
-    pending.pop_back();
-    if (!seen.insert(address).second) {
-      continue;
+/// The call of the greatest depth that a node's body reaches.
+struct Deepest {
+  /// 1 + the callee's depth; UNBOUNDED for a recursive one; 0: no call.
+  std::uint64_t levels = 0;
+  /// The node of the call.
+  std::uint32_t node = NONE;
+
+  /// Deeper, or as deep and at a lower address.
+  [[nodiscard]] bool beats(const Deepest& other,
+                           const std::vector<InstructionGraph::Node>& nodes) const {
+    if (node == NONE || other.node == NONE) {
+      return other.node == NONE && node != NONE;
     }
-    const std::optional<std::uint16_t> word = word_at(words, address);
-    if (!word) {
-      unlisted.insert(address);
-      continue;
-    }
-    const Pic18Instruction instruction =
-        decode_pic18(*word, address, word_at(words, address + 2));
-    function.bytes += instruction.size;
-    const std::uint64_t next = address + instruction.size;
-    switch (instruction.flow) {
-    case Flow::NEXT:
-      pending.push_back(next);
-      break;
-    case Flow::JUMP:
-      pending.push_back(instruction.target);
-      break;
-    case Flow::BRANCH:
-      pending.push_back(instruction.target);
-      pending.push_back(next);
-      break;
-    case Flow::SKIP: {
-      const std::optional<std::uint16_t> skipped = word_at(words, next);
-      pending.push_back(next);
-      pending.push_back(next + (skipped && takes_two_words(*skipped) ? 4 : 2));
-      break;
-    }
-    case Flow::CALL:
-      function.calls.push_back({address, instruction.target});
-      callees.insert(instruction.target);
-      if (!words.has(instruction.target)) {
-        unlisted.insert(instruction.target);
-      } else {
-        entries.push_back(instruction.target);
-      }
-      pending.push_back(next);
-      break;
-    case Flow::RETURN:
-      break;
-    case Flow::COMPUTED:
-      function.computed_jump = true;
-      break;
-    }
+    return levels > other.levels ||
+           (levels == other.levels && nodes[node].address < nodes[other.node].address);
   }
-  std::sort(
-      function.calls.begin(), function.calls.end(),
-      [](const CallSite& left, const CallSite& right) { return left.at < right.at; });
-  function.callees.assign(callees.begin(), callees.end());
-  function.unlisted.assign(unlisted.begin(), unlisted.end());
-  return function;
+};
+
+/// The flow and the calls together: the graph whose cycles are recursion.
+Digraph flow_and_calls(const InstructionGraph& graph) {
+  Digraph both;
+  const Digraph& flow = graph.flow();
+  for (std::uint32_t node = 0; node < flow.size(); ++node) {
+    const std::span<const std::uint32_t> next = flow.edges(node);
+    both.targets.insert(both.targets.end(), next.begin(), next.end());
+    if (graph.nodes()[node].callee != NONE) {
+      both.targets.push_back(graph.nodes()[node].callee);
+    }
+    both.starts.push_back(static_cast<std::uint32_t>(both.targets.size()));
+  }
+  return both;
 }
 
-/// A function's depth, its callees' depths known: empty when a callee's is
-/// unbounded; a call of code the listing does not hold takes one level.
-std::optional<std::uint64_t>
-depth_of(const Function& function, const std::map<std::uint64_t, std::size_t>& index_of,
-         const std::vector<Function>& functions) {
-  std::optional<std::uint64_t> depth = 0;
-  for (const CallSite& call : function.calls) {
-    const auto callee = index_of.find(call.callee);
-    const std::optional<std::uint64_t> below = callee == index_of.end()
-                                                   ? std::optional<std::uint64_t>(0)
-                                                   : functions[callee->second].depth;
-    if (!below) {
-      return std::nullopt;
-    }
-    depth = std::max(*depth, 1 + *below);
-  }
-  return depth;
-}
-
-/// Marks the recursive functions and works out every depth, the parts of
-/// the call graph in the order that has callees first.
-void work_out_depths(CallGraph& graph) {
-  std::vector<Function>& functions = graph.functions;
-  std::map<std::uint64_t, std::size_t> index_of;
-  for (std::size_t index = 0; index < functions.size(); ++index) {
-    index_of.emplace(functions[index].address, index);
-  }
-  std::vector<std::vector<std::size_t>> edges(functions.size());
-  for (std::size_t index = 0; index < functions.size(); ++index) {
-    for (const std::uint64_t callee : functions[index].callees) {
-      const auto found = index_of.find(callee);
-      if (found != index_of.end()) {
-        edges[index].push_back(found->second);
+/// Every node's depth and deepest call, worked out part by part: the parts
+/// of flow and calls, callees first, and inside each the parts of the flow
+/// alone, so that a body's deepest call is one its flow reaches.
+class Depths {
+public:
+  explicit Depths(const InstructionGraph& graph)
+      : graph_(graph), calls_(flow_and_calls(graph)), flow_(graph.flow()),
+        levels_(calls_.count(), 0), recursive_(calls_.count(), false),
+        deepest_(flow_.count()) {
+    const std::vector<InstructionGraph::Node>& nodes = graph.nodes();
+    for (std::uint32_t node = 0; node < nodes.size(); ++node) {
+      if (nodes[node].callee != NONE &&
+          calls_.part_of(nodes[node].callee) == calls_.part_of(node)) {
+        recursive_[calls_.part_of(node)] = true;
       }
     }
+    // The flow's parts of each part of flow and calls, in the flow's order.
+    std::vector<std::uint32_t> starts(calls_.count() + 1, 0);
+    for (std::uint32_t part = 0; part < flow_.count(); ++part) {
+      ++starts[calls_.part_of(flow_.members(part)[0]) + 1];
+    }
+    for (std::uint32_t part = 0; part < calls_.count(); ++part) {
+      starts[part + 1] += starts[part];
+    }
+    std::vector<std::uint32_t> inner(flow_.count());
+    std::vector<std::uint32_t> filled(starts.begin(), starts.end() - 1);
+    for (std::uint32_t part = 0; part < flow_.count(); ++part) {
+      inner[filled[calls_.part_of(flow_.members(part)[0])]++] = part;
+    }
+    for (std::uint32_t part = 0; part < calls_.count(); ++part) {
+      for (std::uint32_t at = starts[part]; at < starts[part + 1]; ++at) {
+        work_out(inner[at]);
+      }
+      levels_[part] = recursive_[part]
+                          ? UNBOUNDED
+                          : deepest_[flow_.part_of(calls_.members(part)[0])].levels;
+    }
   }
-  const StronglyConnectedParts parts(edges);
-  for (const std::vector<std::size_t>& part : parts.parts()) {
-    const std::vector<std::size_t>& own = edges[part.front()];
-    const bool cycle =
-        part.size() > 1 || std::find(own.begin(), own.end(), part.front()) != own.end();
-    for (const std::size_t index : part) {
-      functions[index].recursive = cycle;
-      functions[index].depth =
-          cycle ? std::nullopt : depth_of(functions[index], index_of, functions);
+
+  /// The depth of a node's body; UNBOUNDED when recursive or reaching a
+  /// recursive function.
+  [[nodiscard]] std::uint64_t depth(std::uint32_t node) const {
+    return levels_[calls_.part_of(node)];
+  }
+  [[nodiscard]] bool recursive(std::uint32_t node) const {
+    return recursive_[calls_.part_of(node)];
+  }
+  [[nodiscard]] const Deepest& deepest(std::uint32_t node) const {
+    return deepest_[flow_.part_of(node)];
+  }
+
+private:
+  /// The deepest call of a part of the flow, its callees' depths and those
+  /// of the parts it flows on to known.
+  void work_out(std::uint32_t part) {
+    const std::vector<InstructionGraph::Node>& nodes = graph_.nodes();
+    Deepest best;
+    for (const std::uint32_t node : flow_.members(part)) {
+      const std::uint32_t callee = nodes[node].callee;
+      if (nodes[node].instruction.flow == Flow::CALL) {
+        const bool inside =
+            callee != NONE && calls_.part_of(callee) == calls_.part_of(node);
+        const std::uint64_t below = callee == NONE ? 0
+                                    : inside       ? UNBOUNDED
+                                                   : levels_[calls_.part_of(callee)];
+        const Deepest own{below == UNBOUNDED ? UNBOUNDED : below + 1, node};
+        best = own.beats(best, nodes) ? own : best;
+      }
+      for (const std::uint32_t next : graph_.flow().edges(node)) {
+        const std::uint32_t next_part = flow_.part_of(next);
+        if (next_part != part && deepest_[next_part].beats(best, nodes)) {
+          best = deepest_[next_part];
+        }
+      }
+    }
+    deepest_[part] = best;
+  }
+
+  const InstructionGraph& graph_;
+  StronglyConnectedParts calls_;
+  StronglyConnectedParts flow_;
+  /// By part of flow and calls.
+  std::vector<std::uint64_t> levels_;
+  std::vector<bool> recursive_;
+  /// By part of the flow.
+  std::vector<Deepest> deepest_;
+};
+
+/// Each function's own code: its bytes, calls, unlisted addresses and
+/// computed jumps.
+void add_own_code(const InstructionGraph& graph, std::vector<Function>& functions) {
+  for (const InstructionGraph::Node& node : graph.nodes()) {
+    Function& function = functions[node.owner];
+    function.bytes += node.instruction.size;
+    function.computed_jump =
+        function.computed_jump || node.instruction.flow == Flow::COMPUTED;
+    if (node.instruction.flow == Flow::CALL) {
+      function.calls.push_back({node.address, node.instruction.target});
+      function.callees.push_back(node.instruction.target);
+    }
+  }
+  for (const auto& [node, address] : graph.unlisted()) {
+    functions[graph.nodes()[node].owner].unlisted.push_back(address);
+  }
+  for (Function& function : functions) {
+    std::sort(
+        function.calls.begin(), function.calls.end(),
+        [](const CallSite& left, const CallSite& right) { return left.at < right.at; });
+    for (std::vector<std::uint64_t>* addresses :
+         {&function.callees, &function.unlisted}) {
+      std::sort(addresses->begin(), addresses->end());
+      addresses->erase(std::unique(addresses->begin(), addresses->end()),
+                       addresses->end());
     }
   }
 }
@@ -168,28 +198,12 @@ std::optional<std::uint64_t> CallGraph::worst_case() const {
   return levels;
 }
 
-std::vector<std::uint64_t> CallGraph::deepest_chain(const Function& from) const {
-  std::vector<std::uint64_t> chain;
+std::vector<DeepestCall> CallGraph::deepest_chain(const Function& from) const {
+  std::vector<DeepestCall> chain;
   const Function* current = &from;
-  while (current != nullptr && !current->calls.empty()) {
-    // The call of the greatest depth; unbounded is the greatest of all.
-    const CallSite* deepest = nullptr;
-    std::optional<std::uint64_t> deepest_levels = 0;
-    for (const CallSite& call : current->calls) {
-      const Function* const callee = function_at(call.callee);
-      const std::optional<std::uint64_t> levels =
-          callee == nullptr ? std::optional<std::uint64_t>(1)
-          : callee->depth   ? std::optional<std::uint64_t>(1 + *callee->depth)
-                            : std::nullopt;
-      const bool deeper = deepest == nullptr ||
-                          (deepest_levels && (!levels || *levels > *deepest_levels));
-      if (deeper) {
-        deepest = &call;
-        deepest_levels = levels;
-      }
-    }
-    chain.push_back(deepest->callee);
-    const Function* const next = function_at(deepest->callee);
+  while (current != nullptr && current->deepest) {
+    chain.push_back(*current->deepest);
+    const Function* const next = function_at(current->deepest->call.callee);
     if (next == nullptr || next->recursive || chain.size() > functions.size()) {
       break;
     }
@@ -198,33 +212,60 @@ std::vector<std::uint64_t> CallGraph::deepest_chain(const Function& from) const 
   return chain;
 }
 
-CallGraph call_graph_of(const ProgramImage& words) {
-  CallGraph graph;
-  const std::optional<std::uint64_t> lowest = words.lowest();
+std::vector<Root> roots_of(const ProgramImage& image) {
+  std::vector<Root> roots;
+  const std::optional<std::uint64_t> lowest = image.lowest();
   if (!lowest) {
-    return graph;
+    return roots;
   }
-  std::vector<std::uint64_t> entries;
   for (const auto& [name, offset] : VECTORS) {
     const std::uint64_t address = *lowest + offset;
-    if (words.has(address) && (offset == 0 || !is_second_word(words, address))) {
-      graph.roots.push_back({name, address});
-      entries.push_back(address);
+    if (image.has(address) && (offset == 0 || !is_second_word(image, address))) {
+      roots.push_back({name, address});
     }
   }
-  std::map<std::uint64_t, Function> functions;
-  while (!entries.empty()) {
-    const std::uint64_t entry = entries.back();
-    entries.pop_back();
-    if (!functions.contains(entry)) {
-      functions.emplace(entry, walk_body(words, entry, entries));
+  return roots;
+}
+
+CallGraph call_graph_of(const ProgramImage& image) {
+  std::vector<Root> roots = roots_of(image);
+  std::vector<std::uint64_t> addresses;
+  addresses.reserve(roots.size());
+  for (const Root& root : roots) {
+    addresses.push_back(root.address);
+  }
+  return call_graph_of(InstructionGraph(image, addresses), std::move(roots));
+}
+
+CallGraph call_graph_of(const InstructionGraph& graph, std::vector<Root> roots) {
+  CallGraph calls;
+  calls.roots = std::move(roots);
+  if (graph.nodes().empty()) {
+    return calls;
+  }
+  const Depths depths(graph);
+  const std::vector<InstructionGraph::Node>& nodes = graph.nodes();
+  for (std::uint32_t index = 0; index < graph.entries().size(); ++index) {
+    const std::uint32_t entry = graph.entry_node(index);
+    Function function;
+    function.address = graph.entries()[index];
+    function.recursive = depths.recursive(entry);
+    const std::uint64_t depth = depths.depth(entry);
+    function.depth =
+        depth == UNBOUNDED ? std::nullopt : std::optional<std::uint64_t>(depth);
+    const Deepest& deepest = depths.deepest(entry);
+    if (deepest.node != NONE) {
+      const InstructionGraph::Node& call = nodes[deepest.node];
+      function.deepest =
+          DeepestCall{{call.address, call.instruction.target},
+                      call.owner == index
+                          ? std::nullopt
+                          : std::optional<std::uint64_t>(graph.entries()[call.owner])};
     }
+    calls.functions.push_back(std::move(function));
   }
-  for (auto& [address, function] : functions) {
-    graph.functions.push_back(std::move(function));
-  }
-  work_out_depths(graph);
-  return graph;
+  add_own_code(graph, calls.functions);
+  return calls;
 }
 
 } // namespace vadrimel

@@ -46,6 +46,8 @@ public:
   }
   /// The lowest address with a word; empty when there is no code.
   [[nodiscard]] std::optional<std::uint64_t> lowest() const { return lowest_; }
+  /// One past the highest address with a word.
+  [[nodiscard]] std::uint64_t end() const { return 2 * values_.size(); }
 
 private:
   /// By address / 2: the program grows upwards from its lowest address.

@@ -1,62 +1,65 @@
 #include "model/pic18/strongly_connected_parts.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vadrimel {
 
-StronglyConnectedParts::StronglyConnectedParts(
-    const std::vector<std::vector<std::size_t>>& edges)
-    : edges_(edges), order_(edges.size(), UNSEEN), low_(edges.size(), 0),
-      on_stack_(edges.size(), false) {
-  for (std::size_t start = 0; start < edges.size(); ++start) {
-    if (order_[start] == UNSEEN) {
-      visit(start);
-    }
-  }
-}
-
-void StronglyConnectedParts::enter(std::size_t node) {
-  order_[node] = low_[node] = counter_++;
-  stack_.push_back(node);
-  on_stack_[node] = true;
-  frames_.emplace_back(node, 0);
-}
-
-void StronglyConnectedParts::visit(std::size_t start) {
-  enter(start);
-  while (!frames_.empty()) {
-    const std::size_t node = frames_.back().first;
-    std::size_t& edge = frames_.back().second;
-    if (edge < edges_[node].size()) {
-      const std::size_t next = edges_[node][edge++];
-      if (order_[next] == UNSEEN) {
-        enter(next);
-      } else if (on_stack_[next]) {
-        low_[node] = std::min(low_[node], order_[next]);
-      }
+StronglyConnectedParts::StronglyConnectedParts(const Digraph& graph)
+    : part_of_(graph.size(), 0) {
+  constexpr std::uint32_t UNSEEN = ~std::uint32_t{0};
+  const std::uint32_t nodes = graph.size();
+  std::vector<std::uint32_t> order(nodes, UNSEEN);
+  std::vector<std::uint32_t> low(nodes, 0);
+  std::vector<bool> on_stack(nodes, false);
+  std::vector<std::uint32_t> stack;
+  // The nodes being visited, each with the index of its next edge.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> frames;
+  std::uint32_t counter = 0;
+  const auto enter = [&](std::uint32_t node) {
+    order[node] = low[node] = counter++;
+    stack.push_back(node);
+    on_stack[node] = true;
+    frames.emplace_back(node, graph.starts[node]);
+  };
+  for (std::uint32_t start = 0; start < nodes; ++start) {
+    if (order[start] != UNSEEN) {
       continue;
     }
-    frames_.pop_back();
-    if (!frames_.empty()) {
-      const std::size_t caller = frames_.back().first;
-      low_[caller] = std::min(low_[caller], low_[node]);
-    }
-    if (low_[node] == order_[node]) {
-      take_part(node);
+    enter(start);
+    while (!frames.empty()) {
+      const std::uint32_t node = frames.back().first;
+      std::uint32_t& edge = frames.back().second;
+      if (edge < graph.starts[node + 1]) {
+        const std::uint32_t next = graph.targets[edge++];
+        if (order[next] == UNSEEN) {
+          enter(next);
+        } else if (on_stack[next]) {
+          low[node] = std::min(low[node], order[next]);
+        }
+        continue;
+      }
+      frames.pop_back();
+      if (!frames.empty()) {
+        const std::uint32_t caller = frames.back().first;
+        low[caller] = std::min(low[caller], low[node]);
+      }
+      if (low[node] != order[node]) {
+        continue;
+      }
+      // A part: the nodes on the stack down to this one.
+      const auto part = static_cast<std::uint32_t>(starts_.size() - 1);
+      std::uint32_t member = 0;
+      do {
+        member = stack.back();
+        stack.pop_back();
+        on_stack[member] = false;
+        part_of_[member] = part;
+        members_.push_back(member);
+      } while (member != node);
+      starts_.push_back(static_cast<std::uint32_t>(members_.size()));
     }
   }
-}
-
-void StronglyConnectedParts::take_part(std::size_t root) {
-  std::vector<std::size_t> part;
-  std::size_t member = 0;
-  do {
-    member = stack_.back();
-    stack_.pop_back();
-    on_stack_[member] = false;
-    part.push_back(member);
-  } while (member != root);
-  parts_.push_back(std::move(part));
 }
 
 } // namespace vadrimel

@@ -1,40 +1,48 @@
 #ifndef VADRIMEL_MODEL_PIC18_STRONGLY_CONNECTED_PARTS_H_
 #define VADRIMEL_MODEL_PIC18_STRONGLY_CONNECTED_PARTS_H_
 
-#include <cstddef>
-#include <utility>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vadrimel {
 
+/// A directed graph in compressed rows: the edges of node n lead to
+/// `targets[starts[n]]` up to `targets[starts[n + 1]]`.
+struct Digraph {
+  std::vector<std::uint32_t> starts{0};
+  std::vector<std::uint32_t> targets;
+
+  [[nodiscard]] std::uint32_t size() const {
+    return static_cast<std::uint32_t>(starts.size() - 1);
+  }
+  [[nodiscard]] std::span<const std::uint32_t> edges(std::uint32_t node) const {
+    return {targets.data() + starts[node], targets.data() + starts[node + 1]};
+  }
+};
+
 /// The strongly connected parts of a graph (Tarjan's algorithm, without
-/// recursion, so that a graph of any depth takes no stack), each part once
-/// the parts it leads to are all found: callees before callers. Time and
-/// memory linear in the nodes and edges.
+/// recursion, so that a graph of any depth takes no stack), numbered in the
+/// order found: each part after every part it leads to. Time and memory
+/// linear in the nodes and edges.
 class StronglyConnectedParts {
 public:
-  /// `edges[node]`: the nodes `node` leads to.
-  explicit StronglyConnectedParts(const std::vector<std::vector<std::size_t>>& edges);
+  explicit StronglyConnectedParts(const Digraph& graph);
 
-  [[nodiscard]] const std::vector<std::vector<std::size_t>>& parts() const {
-    return parts_;
+  [[nodiscard]] std::uint32_t count() const {
+    return static_cast<std::uint32_t>(starts_.size() - 1);
+  }
+  /// The part of a node.
+  [[nodiscard]] std::uint32_t part_of(std::uint32_t node) const { return part_of_[node]; }
+  /// The nodes of a part.
+  [[nodiscard]] std::span<const std::uint32_t> members(std::uint32_t part) const {
+    return {members_.data() + starts_[part], members_.data() + starts_[part + 1]};
   }
 
 private:
-  static constexpr std::size_t UNSEEN = ~std::size_t{0};
-
-  void enter(std::size_t node);
-  void visit(std::size_t start);
-  void take_part(std::size_t root);
-
-  const std::vector<std::vector<std::size_t>>& edges_;
-  std::vector<std::size_t> order_;
-  std::vector<std::size_t> low_;
-  std::vector<bool> on_stack_;
-  std::vector<std::size_t> stack_;
-  std::vector<std::pair<std::size_t, std::size_t>> frames_;
-  std::vector<std::vector<std::size_t>> parts_;
-  std::size_t counter_ = 0;
+  std::vector<std::uint32_t> part_of_;
+  std::vector<std::uint32_t> members_;
+  std::vector<std::uint32_t> starts_{0};
 };
 
 } // namespace vadrimel
