@@ -44,19 +44,14 @@ struct Deepest {
   }
 };
 
-/// The flow and the calls together: the graph whose cycles are recursion.
-Digraph flow_and_calls(const InstructionGraph& graph) {
-  Digraph both;
-  const Digraph& flow = graph.flow();
-  for (std::uint32_t node = 0; node < flow.size(); ++node) {
-    const std::span<const std::uint32_t> next = flow.edges(node);
-    both.targets.insert(both.targets.end(), next.begin(), next.end());
-    if (graph.nodes()[node].callee != NONE) {
-      both.targets.push_back(graph.nodes()[node].callee);
-    }
-    both.starts.push_back(static_cast<std::uint32_t>(both.targets.size()));
+/// The node each node calls; NONE for none.
+std::vector<std::uint32_t> callees_of(const InstructionGraph& graph) {
+  std::vector<std::uint32_t> callees;
+  callees.reserve(graph.nodes().size());
+  for (const InstructionGraph::Node& node : graph.nodes()) {
+    callees.push_back(node.callee);
   }
-  return both;
+  return callees;
 }
 
 /// Every node's depth and deepest call, worked out part by part: the parts
@@ -65,7 +60,7 @@ Digraph flow_and_calls(const InstructionGraph& graph) {
 class Depths {
 public:
   explicit Depths(const InstructionGraph& graph)
-      : graph_(graph), calls_(flow_and_calls(graph)), flow_(graph.flow()),
+      : graph_(graph), calls_(graph.flow(), callees_of(graph)), flow_(graph.flow()),
         levels_(calls_.count(), 0), recursive_(calls_.count(), false),
         deepest_(flow_.count()) {
     const std::vector<InstructionGraph::Node>& nodes = graph.nodes();

@@ -56,6 +56,8 @@ InstructionGraph::InstructionGraph(const ProgramImage& image,
   // Every address reached, each decoded once: by its flow and its calls.
   std::vector<std::uint64_t> pending(roots.begin(), roots.end());
   std::vector<std::uint64_t> called;
+  // Each node's successors, as found: decoded once.
+  std::vector<Successors> successors_found;
   while (!pending.empty()) {
     const std::uint64_t address = pending.back();
     pending.pop_back();
@@ -73,6 +75,7 @@ InstructionGraph::InstructionGraph(const ProgramImage& image,
     for (std::uint32_t index = 0; index < successors.count; ++index) {
       pending.push_back(successors.addresses[index]);
     }
+    successors_found.push_back(successors);
     if (node.instruction.flow == Flow::CALL && image.has(node.instruction.target)) {
       pending.push_back(node.instruction.target);
       called.push_back(node.instruction.target);
@@ -82,7 +85,7 @@ InstructionGraph::InstructionGraph(const ProgramImage& image,
   // The edges, now that every node has its number.
   for (std::uint32_t index = 0; index < nodes_.size(); ++index) {
     Node& node = nodes_[index];
-    const Successors successors = successors_of(image, node.address, node.instruction);
+    const Successors& successors = successors_found[index];
     for (std::uint32_t at = 0; at < successors.count; ++at) {
       const std::uint32_t next = node_at(successors.addresses[at]);
       if (next != NONE) {

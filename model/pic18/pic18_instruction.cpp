@@ -1,6 +1,5 @@
 #include "model/pic18/pic18_instruction.h"
 
-#include <algorithm>
 #include <array>
 
 namespace vadrimel {
@@ -16,6 +15,15 @@ constexpr std::array<unsigned, 21> WITH_DESTINATION = {
     0b001001, 0b001000, 0b000101, 0b000111, 0b000001, 0b001011, 0b010011,
     0b001010, 0b001111, 0b010010, 0b000100, 0b010100, 0b001101, 0b010001,
     0b001100, 0b010000, 0b010101, 0b010111, 0b010110, 0b001110, 0b000110};
+/// The same by opcode: every instruction is decoded once, and most are byte
+/// operations.
+constexpr std::array<bool, 64> HAS_DESTINATION = [] {
+  std::array<bool, 64> table{};
+  for (const unsigned opcode : WITH_DESTINATION) {
+    table[opcode] = true;
+  }
+  return table;
+}();
 
 std::int64_t signed_field(unsigned value, unsigned bits) {
   const unsigned sign = 1U << (bits - 1);
@@ -41,8 +49,7 @@ bool writes_pcl(std::uint16_t word) {
   }
   const unsigned top6 = word >> 10U;
   const bool to_file = (word & 0x200U) != 0;
-  return to_file && std::find(WITH_DESTINATION.begin(), WITH_DESTINATION.end(), top6) !=
-                        WITH_DESTINATION.end();
+  return to_file && HAS_DESTINATION[top6];
 }
 
 bool skips(std::uint16_t word) {

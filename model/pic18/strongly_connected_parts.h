@@ -27,7 +27,12 @@ struct Digraph {
 /// linear in the nodes and edges.
 class StronglyConnectedParts {
 public:
-  explicit StronglyConnectedParts(const Digraph& graph);
+  static constexpr std::uint32_t NONE = ~std::uint32_t{0};
+
+  /// The parts of `graph`, and with `further` of `graph` with one more edge
+  /// from each node: to `further[node]`, none where that is NONE.
+  explicit StronglyConnectedParts(const Digraph& graph,
+                                  std::span<const std::uint32_t> further = {});
 
   [[nodiscard]] std::uint32_t count() const {
     return static_cast<std::uint32_t>(starts_.size() - 1);
