@@ -588,11 +588,14 @@ TEST_F(CorpusTest, CallsAndTheReturnStackOnRealListings) {
           "4, low interrupt 1 + 3)\n\ndeepest from reset, 29 levels:\n   1  main  "),
       std::string::npos);
   EXPECT_NE(eggbot.find("\n  29  __pa_5  "), std::string::npos);
-  // With any budget, -g holds the calls to the 31 levels.
-  EXPECT_EQ(
-      report({"-g", "-Lflash=99%", history + "evilmad-eggbot-2023-10-16-a4eb6a9.lst"})
-          .second,
-      1);
+  // With any budget, -g holds the calls to the 31 levels, in every form.
+  for (const char* form : {"-g", "-H", "-j"}) {
+    EXPECT_EQ(report({"-g", form, "-Lflash=99%",
+                      history + "evilmad-eggbot-2023-10-16-a4eb6a9.lst"})
+                  .second,
+              1)
+        << form;
+  }
   const ListingAlone camera(std::string(VADRIMEL_CORPUS_DIR) +
                             "/chopshop166-frc2006-camera.lst");
   EXPECT_TRUE(report({"-g", camera.path()})

@@ -458,6 +458,8 @@ Words word(std::uint64_t at, std::uint16_t value) {
 constexpr std::uint16_t RETURN = 0x0012;
 constexpr std::uint16_t NOP = 0x0000;
 constexpr std::uint16_t BTFSC = 0xB0E8;
+constexpr std::uint16_t CPFSEQ = 0x62E8;
+constexpr std::uint16_t CPFSGT = 0x64E8;
 constexpr std::uint16_t MOVWF_PCL = 0x6EF9;
 constexpr std::uint16_t LFSR = 0xEE10;
 constexpr std::uint16_t LFSR_SECOND = 0xF0E0;
@@ -498,6 +500,16 @@ const std::vector<CallCase> CALL_CASES = [] {
        "interrupt 1 + 0)",
        {"0x000008 2 10", "0x000000 1 10", "0x000280 1 6", "0x000018 0 2",
         "0x000300 0 2"}},
+      {"CPFSEQ skips a GOTO to reach a call",
+       program({word(0x0, CPFSEQ), go_to(0x2, 0x40), call(0x6, 0x20), word(0xa, RETURN),
+                word(0x20, RETURN), word(0x40, RETURN)}),
+       "return stack: 1 of 31 levels at worst (reset 1)",
+       {"0x000000 1 14", "0x000020 0 2"}},
+      {"CPFSGT too",
+       program({word(0x0, CPFSGT), go_to(0x2, 0x40), call(0x6, 0x20), word(0xa, RETURN),
+                word(0x20, RETURN), word(0x40, RETURN)}),
+       "return stack: 1 of 31 levels at worst (reset 1)",
+       {"0x000000 1 14", "0x000020 0 2"}},
       {"a skip over a two-word instruction, a conditional branch, a word left "
        "undisassembled",
        program({word(0x0, BTFSC), call(0x2, 0x40), call(0x6, 0x50), bz(0xa, 0x10),
@@ -667,6 +679,24 @@ const std::vector<FormCase> FORM_CASES = {
      1,
      "",
      "Fatal: can't read limits:rom=3\n"},
+    {"ram without a map",
+     {"-s0", "-Lram=10", "alone.lst"},
+     1,
+     "*",
+     "Over budget: no map tells the data memory used:alone.lst\n"},
+    {"against a build without its map, the new build's own map counts",
+     {"-s", "-Lflash=29,ram=3", "alone.lst", "new.lst"},
+     1,
+     "*",
+     "Note: no map beside one listing, the listings compared alone:alone.lst\n"
+     "Over budget: flash 30 bytes, 1 over the limit of 29:new.lst\n"
+     "Over budget: ram 4 bytes, 1 over the limit of 3:new.lst\n"},
+    {"-a checks no budgets",
+     {"-a", "-Lflash=10", "new.lst", "0"},
+     1,
+     "",
+     "Fatal: -a looks up addresses and checks no budgets: -L goes with -s, -g, -H or "
+     "-r:-Lflash=10\n"},
 };
 
 TEST(ReportTest, FormsAndBudgets) {
@@ -676,6 +706,7 @@ TEST(ReportTest, FormsAndBudgets) {
   testing::write_file((folder / "old.lst").string(), small_listing("ec08"));
   testing::write_file((folder / "old.map").string(), small_map("000014"));
   testing::write_file((folder / "new.lst").string(), small_listing("ec08"));
+  testing::write_file((folder / "alone.lst").string(), small_listing("ec08"));
   testing::write_file(
       (folder / "new.map").string(),
       small_map("000014").replace(small_map("000014").find("0x000010    program  "

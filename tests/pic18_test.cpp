@@ -1,0 +1,71 @@
+// The PIC18 decoder: what each kind of instruction does to the flow, by the
+// encoding of the instruction set.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "model/pic18/pic18_instruction.h"
+
+namespace vadrimel {
+namespace {
+
+struct DecodeCase {
+  const char* name;
+  std::uint16_t word;
+  std::optional<std::uint16_t> second;
+  Flow flow;
+  std::uint64_t size;
+  /// For the flows with a target; at address 0x100.
+  std::uint64_t target;
+};
+
+const std::vector<DecodeCase> DECODE_CASES = {
+    {"NOP", 0x0000, std::nullopt, Flow::NEXT, 2, 0},
+    {"MOVLW", 0x0E05, std::nullopt, Flow::NEXT, 2, 0},
+    {"MOVFF takes two words", 0xC0E6, 0xF0D9, Flow::NEXT, 4, 0},
+    {"LFSR takes two words", 0xEE10, 0xF0E0, Flow::NEXT, 4, 0},
+    {"BTFSC", 0xB0E8, std::nullopt, Flow::SKIP, 2, 0},
+    {"BTFSS", 0xA0E8, std::nullopt, Flow::SKIP, 2, 0},
+    {"CPFSEQ", 0x62E8, std::nullopt, Flow::SKIP, 2, 0},
+    {"CPFSGT", 0x64E8, std::nullopt, Flow::SKIP, 2, 0},
+    {"CPFSLT", 0x60E8, std::nullopt, Flow::SKIP, 2, 0},
+    {"TSTFSZ", 0x66E8, std::nullopt, Flow::SKIP, 2, 0},
+    {"DECFSZ", 0x2EE8, std::nullopt, Flow::SKIP, 2, 0},
+    {"DCFSNZ", 0x4EE8, std::nullopt, Flow::SKIP, 2, 0},
+    {"INCFSZ", 0x3EE8, std::nullopt, Flow::SKIP, 2, 0},
+    {"INFSNZ", 0x4AE8, std::nullopt, Flow::SKIP, 2, 0},
+    {"RETURN", 0x0012, std::nullopt, Flow::RETURN, 2, 0},
+    {"RETFIE", 0x0010, std::nullopt, Flow::RETURN, 2, 0},
+    {"RETLW", 0x0C05, std::nullopt, Flow::RETURN, 2, 0},
+    {"RESET", 0x00FF, std::nullopt, Flow::RETURN, 2, 0},
+    {"CALL", 0xEC10, 0xF001, Flow::CALL, 4, 0x220},
+    {"RCALL back", 0xDFFF, std::nullopt, Flow::CALL, 2, 0x100},
+    {"GOTO", 0xEF10, 0xF001, Flow::JUMP, 4, 0x220},
+    {"BRA forward", 0xD003, std::nullopt, Flow::JUMP, 2, 0x108},
+    {"BZ back", 0xE0FE, std::nullopt, Flow::BRANCH, 2, 0xfe},
+    {"BNC", 0xE302, std::nullopt, Flow::BRANCH, 2, 0x106},
+    {"MOVWF PCL", 0x6EF9, std::nullopt, Flow::COMPUTED, 2, 0},
+    {"ADDWF PCL to the file", 0x26F9, std::nullopt, Flow::COMPUTED, 2, 0},
+    {"ADDWF PCL to W is no jump", 0x24F9, std::nullopt, Flow::NEXT, 2, 0},
+    {"MOVWF PCL banked is no jump", 0x6FF9, std::nullopt, Flow::NEXT, 2, 0},
+    {"MOVFF to PCL", 0xC0E8, 0xFFF9, Flow::COMPUTED, 4, 0},
+    {"PUSH", 0x0005, std::nullopt, Flow::COMPUTED, 2, 0},
+    {"POP", 0x0006, std::nullopt, Flow::COMPUTED, 2, 0},
+    {"CALLW", 0x0014, std::nullopt, Flow::COMPUTED, 2, 0},
+};
+
+TEST(Pic18Test, EachInstructionHasItsFlow) {
+  for (const DecodeCase& test : DECODE_CASES) {
+    const Pic18Instruction decoded = decode_pic18(test.word, 0x100, test.second);
+    EXPECT_EQ(static_cast<int>(decoded.flow), static_cast<int>(test.flow)) << test.name;
+    EXPECT_EQ(decoded.size, test.size) << test.name;
+    if (test.flow == Flow::CALL || test.flow == Flow::JUMP || test.flow == Flow::BRANCH) {
+      EXPECT_EQ(decoded.target, test.target) << test.name;
+    }
+  }
+}
+
+} // namespace
+} // namespace vadrimel
