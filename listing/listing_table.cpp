@@ -35,6 +35,13 @@ ListingTable::ListingTable(SourceText source_text)
   current_.path = NO_SOURCE_FILE;
 }
 
+void ListingTable::keep_source_text() {
+  if (!keeps_text_) {
+    keeps_text_ = true;
+    text_ = std::make_unique<std::array<char, MAX_HELD_LINE_LENGTH>>();
+  }
+}
+
 void ListingTable::take_line(const ListingLine& line) {
   const std::string_view text = view_of(line.text);
   if (!line.path.empty()) {

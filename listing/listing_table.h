@@ -54,6 +54,9 @@ public:
   ListingTable& operator=(const ListingTable&) = delete;
   virtual ~ListingTable() = default;
 
+  /// Keeps the source lines' text after all, from the next line on.
+  void keep_source_text();
+
   /// The next line of the listing, as a LineSource of whole lines hands it
   /// out (its `new_path` tells whether its path is that of the last line
   /// with one).

@@ -53,15 +53,54 @@ std::uint64_t Build::listing_bytes() const {
   return bytes;
 }
 
+const InstructionGraph& Build::instructions() const {
+  if (!instructions_) {
+    std::vector<std::uint64_t> roots;
+    if (words_) {
+      for (const Root& root : roots_of(words_->image())) {
+        roots.push_back(root.address);
+      }
+    }
+    instructions_ = std::make_unique<InstructionGraph>(
+        words_ ? words_->image() : ProgramImage{}, roots);
+  }
+  return *instructions_;
+}
+
 const CallGraph& Build::calls() const {
   if (!calls_) {
-    calls_ = std::make_unique<CallGraph>(words_ ? call_graph_of(words_->image())
-                                                : CallGraph{});
+    calls_ = std::make_unique<CallGraph>(call_graph_of(
+        instructions(), words_ ? roots_of(words_->image()) : std::vector<Root>{}));
   }
   return *calls_;
 }
 
+const SoftwareStack& Build::software_stack() const {
+  if (!software_stack_) {
+    software_stack_ =
+        std::make_unique<SoftwareStack>(software_stack_of(instructions(), calls()));
+  }
+  return *software_stack_;
+}
+
+std::optional<std::uint64_t> Build::stack_size() const {
+  if (!map) {
+    return std::nullopt;
+  }
+  for (const MapSection& section : map->map.sections) {
+    if (section.name == ".stack" && !section.program) {
+      return section.size;
+    }
+  }
+  return std::nullopt;
+}
+
 void Build::ask_places() {
+  // Without a map, a function is named by its C head where it has one.
+  if (!map && words_) {
+    words_->name_by_heads();
+    table_->keep_source_text();
+  }
   if (map && needs_.block_places) {
     for (const MemoryBlock& block : map->memory.blocks) {
       block_answers_.push_back(

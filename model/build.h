@@ -13,6 +13,8 @@
 #include "model/build_memory.h"
 #include "model/code_places.h"
 #include "model/pic18/call_graph.h"
+#include "model/pic18/instruction_graph.h"
+#include "model/pic18/software_stack.h"
 #include "model/program_words.h"
 
 namespace vadrimel {
@@ -83,6 +85,11 @@ public:
   /// The calls of the listing's code, worked out on first use; empty without
   /// the program words.
   [[nodiscard]] const CallGraph& calls() const;
+  /// The software stack of the listing's code, worked out on first use.
+  [[nodiscard]] const SoftwareStack& software_stack() const;
+  /// The size of the map's .stack section; empty without a map or without
+  /// the section.
+  [[nodiscard]] std::optional<std::uint64_t> stack_size() const;
 
   /// Asks for the places the needs name, the map read: called once, before
   /// the listing is.
@@ -97,7 +104,11 @@ private:
   std::unique_ptr<Table> table_;
   std::vector<std::optional<std::size_t>> block_answers_;
   std::vector<std::size_t> address_answers_;
+  [[nodiscard]] const InstructionGraph& instructions() const;
+
+  mutable std::unique_ptr<InstructionGraph> instructions_;
   mutable std::unique_ptr<CallGraph> calls_;
+  mutable std::unique_ptr<SoftwareStack> software_stack_;
 };
 
 } // namespace vadrimel

@@ -57,7 +57,28 @@ std::string CodeNames::name_of(std::uint64_t address) const {
                                     as_printed(address - block->address)));
     return std::string(block->name) + offset.data();
   }
+  if (const std::optional<std::string_view> head = words_.head_at(address)) {
+    return std::string(*head);
+  }
   return hex_address(address);
+}
+
+std::string CodeNames::name_within(std::uint64_t function, std::uint64_t address) const {
+  if (map_ != nullptr) {
+    return name_of(address);
+  }
+  std::array<char, 32> offset{};
+  static_cast<void>(std::snprintf(offset.data(), offset.size(), "+0x%llx",
+                                  as_printed(address - function)));
+  return name_of(function) + offset.data();
+}
+
+std::optional<std::uint64_t> CodeNames::block_bytes(std::uint64_t address) const {
+  const MemoryBlock* const block =
+      map_ != nullptr ? map_->memory.program_block_at(address) : nullptr;
+  return block != nullptr && block->address == address && block->kind == MemoryKind::CODE
+             ? std::optional<std::uint64_t>(block->bytes)
+             : std::nullopt;
 }
 
 std::string CodeNames::place_of(std::uint64_t address) const {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +40,13 @@ public:
     return paths_[place.file];
   }
 
+  /// Names the functions that start on a line of C that is a function's head
+  /// (the table keeps the lines' text): for a build without a map.
+  void name_by_heads() { names_by_heads_ = true; }
+  /// The name of the head that starts with the word at `address`; empty
+  /// when none does.
+  [[nodiscard]] std::optional<std::string_view> head_at(std::uint64_t address) const;
+
 private:
   ProgramImage image_;
   /// By address / 2, as the image.
@@ -47,6 +56,12 @@ private:
   /// The path of the last word, which most words share.
   std::string_view last_path_;
   std::uint32_t last_file_ = 0;
+  bool names_by_heads_ = false;
+  /// The source line of the last word, to tell a line's first.
+  const void* last_line_ = nullptr;
+  std::uint64_t last_number_ = 0;
+  /// By the address of each head's first word.
+  std::unordered_map<std::uint64_t, std::string> heads_;
 };
 
 } // namespace vadrimel

@@ -585,9 +585,18 @@ TEST_F(CorpusTest, CallsAndTheReturnStackOnRealListings) {
   EXPECT_NE(
       eggbot.find(
           "\nreturn stack: 38 of 31 levels at worst (reset 29, high interrupt 1 + "
-          "4, low interrupt 1 + 3)\n\ndeepest from reset, 29 levels:\n   1  main  "),
+          "4, low interrupt 1 + 3)\nsoftware stack: at least 102 of 192 bytes at worst "
+          "(reset 85, high interrupt 6, low interrupt 11)\n\ndeepest from reset, 29 "
+          "levels:\n   1  main  "),
       std::string::npos);
   EXPECT_NE(eggbot.find("\n  29  __pa_5  "), std::string::npos);
+  // The frames the firmware's source gives: a __pa_ prologue and five byte
+  // locals and three argument bytes; and so on down the deepest chain.
+  for (const char* level : {"\n       0       9  ProcessIO  ",
+                            "\n      16      21  parse_CK_packet  ",
+                            "\n      37      13  extract_number  "}) {
+    EXPECT_NE(eggbot.find(level), std::string::npos) << level;
+  }
   // With any budget, -g holds the calls to the 31 levels, in every form.
   for (const char* form : {"-g", "-H", "-j"}) {
     EXPECT_EQ(report({"-g", form, "-Lflash=99%",

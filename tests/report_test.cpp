@@ -20,6 +20,7 @@
 #include "model/build_memory.h"
 #include "model/pic18/call_graph.h"
 #include "reports/size_changes.h"
+#include "pic18_words.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -425,53 +426,6 @@ TEST(ReportTest, FindsTheMapBesideTheListing) {
   }
 }
 
-/// PIC18 instructions as the words a listing gives them.
-namespace pic18 {
-using Words = std::vector<std::pair<std::uint64_t, std::uint16_t>>;
-
-Words call(std::uint64_t at, std::uint64_t target) {
-  return {{at, static_cast<std::uint16_t>(0xEC00 | ((target / 2) & 0xFF))},
-          {at + 2, static_cast<std::uint16_t>(0xF000 | ((target / 2 >> 8) & 0xFFF))}};
-}
-Words go_to(std::uint64_t at, std::uint64_t target) {
-  Words words = call(at, target);
-  words[0].second |= 0x0300;
-  return words;
-}
-std::uint16_t relative(std::uint64_t at, std::uint64_t target, unsigned mask) {
-  return static_cast<std::uint16_t>(
-      ((static_cast<std::int64_t>(target) - static_cast<std::int64_t>(at) - 2) / 2) &
-      mask);
-}
-Words rcall(std::uint64_t at, std::uint64_t target) {
-  return {{at, static_cast<std::uint16_t>(0xD800 | relative(at, target, 0x7FF))}};
-}
-Words bra(std::uint64_t at, std::uint64_t target) {
-  return {{at, static_cast<std::uint16_t>(0xD000 | relative(at, target, 0x7FF))}};
-}
-Words bz(std::uint64_t at, std::uint64_t target) {
-  return {{at, static_cast<std::uint16_t>(0xE000 | relative(at, target, 0xFF))}};
-}
-Words word(std::uint64_t at, std::uint16_t value) {
-  return {{at, value}};
-}
-constexpr std::uint16_t RETURN = 0x0012;
-constexpr std::uint16_t NOP = 0x0000;
-constexpr std::uint16_t BTFSC = 0xB0E8;
-constexpr std::uint16_t CPFSEQ = 0x62E8;
-constexpr std::uint16_t CPFSGT = 0x64E8;
-constexpr std::uint16_t MOVWF_PCL = 0x6EF9;
-constexpr std::uint16_t LFSR = 0xEE10;
-constexpr std::uint16_t LFSR_SECOND = 0xF0E0;
-
-Words program(const std::vector<Words>& parts) {
-  Words all;
-  for (const Words& part : parts) {
-    all.insert(all.end(), part.begin(), part.end());
-  }
-  return all;
-}
-} // namespace pic18
 
 struct CallCase {
   const char* name;
@@ -575,7 +529,7 @@ TEST(CallDepthTest, SmallListingsGiveTheirDepths) {
     const std::string report = out.text();
     EXPECT_EQ(report.substr(0, report.find('\n')), test.summary) << test.name;
     std::vector<std::string> depths;
-    const std::size_t table = report.find("   depth    bytes  function  place\n");
+    const std::size_t table = report.find("   depth    bytes    frame   height  function  place\n");
     ASSERT_NE(table, std::string::npos) << test.name;
     std::istringstream rows(report.substr(table));
     std::string line;
@@ -585,7 +539,9 @@ TEST(CallDepthTest, SmallListingsGiveTheirDepths) {
       std::string depth;
       std::string bytes;
       std::string function;
-      fields >> depth >> bytes >> function;
+      std::string frame;
+      std::string height;
+      fields >> depth >> bytes >> frame >> height >> function;
       depths.push_back(
           function + " " + depth + " " + bytes +
           (line.find("(recursive)") != std::string::npos ? " recursive" : "") +

@@ -104,6 +104,11 @@ public:
   [[nodiscard]] const Deepest& deepest(std::uint32_t node) const {
     return deepest_[flow_.part_of(node)];
   }
+  /// The part of flow and calls of a node: parts come after those they lead
+  /// to.
+  [[nodiscard]] std::uint32_t order(std::uint32_t node) const {
+    return calls_.part_of(node);
+  }
 
 private:
   /// The deepest call of a part of the flow, its callees' depths and those
@@ -245,6 +250,7 @@ CallGraph call_graph_of(const InstructionGraph& graph, std::vector<Root> roots) 
     Function function;
     function.address = graph.entries()[index];
     function.recursive = depths.recursive(entry);
+    function.order = depths.order(entry);
     const std::uint64_t depth = depths.depth(entry);
     function.depth =
         depth == UNBOUNDED ? std::nullopt : std::optional<std::uint64_t>(depth);

@@ -56,6 +56,10 @@ struct Function {
   /// The call of its body of the greatest depth (of equal ones, the one at
   /// the lowest address); empty when its body calls nothing.
   std::optional<DeepestCall> deepest;
+  /// Its place in an order that has callees first: a function comes after
+  /// every function its body calls or jumps into, but for those on a cycle
+  /// with it, which share its place.
+  std::uint32_t order = 0;
 };
 
 /// Where the hardware starts running code.

@@ -92,6 +92,7 @@ InstructionGraph::InstructionGraph(const ProgramImage& image,
         flow_.targets.push_back(next);
       } else {
         unlisted_.emplace_back(index, successors.addresses[at]);
+        node.reaches_unlisted = true;
       }
     }
     flow_.starts.push_back(static_cast<std::uint32_t>(flow_.targets.size()));

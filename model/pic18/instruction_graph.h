@@ -33,6 +33,8 @@ public:
     /// The function whose own code it is, as an index in `entries()`: the
     /// first function (by address) whose flow reaches it.
     std::uint32_t owner = NONE;
+    /// Its flow goes on to code the listing does not hold.
+    bool reaches_unlisted = false;
   };
 
   /// Decodes what `roots` reach, following flow and calls; the function
