@@ -1,5 +1,7 @@
 #include "driver/report_run.h"
 
+#include "driver/report_plan.h"
+
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -33,14 +35,6 @@ namespace {
 
 using Builds = std::vector<std::unique_ptr<Build>>;
 
-/// What a report needs of its builds, as its mode and form say.
-struct ReportPlan {
-  BuildNeeds needs;
-  /// The builds compared: one, or the first two names.
-  std::size_t builds = 1;
-  std::optional<Budgets> budgets;
-};
-
 /// A report in the making: its command, its streams and the builds read.
 class ReportRun {
 public:
@@ -51,17 +45,12 @@ public:
   int run();
 
 private:
-  [[nodiscard]] bool in_form() const {
-    return request_.form == ReportForm::PAGE || request_.form == ReportForm::PULL_REQUEST;
-  }
+  [[nodiscard]] bool in_form() const { return is_in_form(request_); }
   /// The exit status of a report that has been written: a failed write, else
   /// 1 when a budget was passed (each on a line of its own), else `status`.
   /// The budgets are checked on `checked`, the last build's sizes as the
   /// report gave them, or when null as its build tells them.
   int finish(ReportOutput& report, const BuildSizes* checked, int status);
-  std::optional<Failure> plan();
-  /// The addresses of -a; an argument that is none gets its message.
-  void read_addresses();
   std::optional<Failure> read_builds();
   int report_sizes();
   int look_up_addresses();
@@ -75,8 +64,6 @@ private:
   LineSource lines_;
   ReportPlan plan_;
   Builds builds_;
-  /// Arguments of -a that name no address.
-  bool bad_address_ = false;
 };
 
 int ReportRun::finish(ReportOutput& report, const BuildSizes* checked, int status) {
@@ -88,64 +75,19 @@ int ReportRun::finish(ReportOutput& report, const BuildSizes* checked, int statu
     return status;
   }
   const Build& build = *builds_.back();
-  const std::vector<std::string> over =
-      over_budget(*plan_.budgets, checked != nullptr ? *checked : sizes_of(build),
-                  build.words() != nullptr ? &build.calls() : nullptr);
+  Budgets budgets = *plan_.budgets;
+  // The calls' report holds the software stack to the map's .stack.
+  if (command_.mode == Mode::CALLS && !budgets.software_stack_bytes) {
+    budgets.software_stack_bytes = build.stack_size();
+  }
+  const bool calls = build.words() != nullptr;
+  const std::vector<std::string> over = over_budget(
+      budgets, checked != nullptr ? *checked : sizes_of(build),
+      calls ? &build.calls() : nullptr, calls ? &build.software_stack() : nullptr);
   for (const std::string& line : over) {
     write_message(messages_, line + "\n");
   }
   return over.empty() ? status : EXIT_FAILURE;
-}
-
-void ReportRun::read_addresses() {
-  for (const std::string_view argument : command_.names.subspan(1)) {
-    const std::optional<std::uint64_t> address = address_named(argument);
-    if (address) {
-      plan_.needs.addresses.push_back(*address);
-    } else {
-      bad_address_ = true;
-      report_fatal(messages_, "not an address", argument);
-    }
-  }
-}
-
-std::optional<Failure> ReportRun::plan() {
-  const bool addresses = command_.mode == Mode::ADDRESSES && !in_form();
-  if (request_.limits != nullptr) {
-    // Limits that cannot be read are refused before any report is made.
-    plan_.budgets = read_budgets(request_.limits);
-    if (!plan_.budgets) {
-      return Failure{"can't read limits", request_.limits};
-    }
-    if (addresses) {
-      return Failure{"-a looks up addresses and checks no budgets: -L goes with -s, -g, "
-                     "-H or -r",
-                     std::string("-L") + request_.limits};
-    }
-    // The calls' report counts against the return stack's own levels.
-    if (command_.mode == Mode::CALLS && !plan_.budgets->stack_levels) {
-      plan_.budgets->stack_levels = RETURN_STACK_LEVELS;
-    }
-  }
-  BuildNeeds& needs = plan_.needs;
-  const bool two = command_.names.size() >= 2;
-  if (in_form()) {
-    plan_.builds = two ? 2 : 1;
-    needs.top_lines = request_.top_lines;
-    needs.block_places = true;
-    needs.program_words = true;
-  } else if (addresses) {
-    read_addresses();
-  } else if (command_.mode == Mode::CALLS) {
-    needs.program_words = true;
-  } else {
-    plan_.builds = two ? 2 : 1;
-    needs.top_lines = two ? 0 : request_.top_lines;
-    needs.block_places = true;
-  }
-  needs.program_words =
-      needs.program_words || (plan_.budgets && plan_.budgets->stack_levels.has_value());
-  return std::nullopt;
 }
 
 std::optional<Failure> ReportRun::read_builds() {
@@ -205,7 +147,7 @@ int ReportRun::report_sizes() {
 int ReportRun::look_up_addresses() {
   const std::vector<AddressAnswer> answers = answers_of(*builds_[0]);
   ReportOutput report(output_);
-  int status = bad_address_ ? EXIT_FAILURE : EXIT_SUCCESS;
+  int status = plan_.bad_address ? EXIT_FAILURE : EXIT_SUCCESS;
   for (const AddressAnswer& answer : answers) {
     status = answer.unknown() ? EXIT_FAILURE : status;
   }
@@ -262,7 +204,7 @@ int ReportRun::report_in_form() {
 }
 
 int ReportRun::run() {
-  std::optional<Failure> failure = plan();
+  std::optional<Failure> failure = plan_report(command_, plan_, messages_);
   if (!failure) {
     failure = read_builds();
   }

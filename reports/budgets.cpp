@@ -42,7 +42,7 @@ std::string number_text(std::uint64_t value) {
 
 } // namespace
 
-std::optional<Budgets> read_budgets(std::string_view text) {
+std::optional<Budgets> read_budgets(std::string_view text, std::string& why) {
   Budgets budgets;
   while (true) {
     const std::size_t comma = text.find(',');
@@ -51,18 +51,37 @@ std::optional<Budgets> read_budgets(std::string_view text) {
     const std::string_view name = limit.substr(0, equals);
     const std::string_view value =
         equals == std::string_view::npos ? std::string_view{} : limit.substr(equals + 1);
+    const bool percent = value.ends_with('%');
+    const std::optional<std::uint64_t> bytes = whole_number(value);
+    std::optional<std::uint64_t>* const target =
+        name == "stack" ? &budgets.stack_levels
+        : name == "ram" ? &budgets.ram_bytes
+        : name == "swstack" ? &budgets.software_stack_bytes
+        : name == "flash" && !percent ? &budgets.flash_bytes
+                                      : nullptr;
+    if ((target != nullptr && target->has_value()) ||
+        (name == "flash" && (budgets.flash_bytes || budgets.flash_share))) {
+      why = std::string(name) + " is given twice";
+      return std::nullopt;
+    }
     if (name == "stack" && equals == std::string_view::npos) {
       budgets.stack_levels = RETURN_STACK_LEVELS;
-    } else if (name == "stack" && whole_number(value)) {
-      budgets.stack_levels = whole_number(value);
-    } else if (name == "ram" && whole_number(value)) {
-      budgets.ram_bytes = whole_number(value);
-    } else if (name == "flash" && value.ends_with('%') &&
-               share(value.substr(0, value.size() - 1))) {
+    } else if (name == "flash" && percent) {
       budgets.flash_share = share(value.substr(0, value.size() - 1));
-    } else if (name == "flash" && whole_number(value)) {
-      budgets.flash_bytes = whole_number(value);
+      if (!budgets.flash_share) {
+        why = "a share of flash is a number of percent up to 100";
+        return std::nullopt;
+      }
+    } else if (target != nullptr && bytes) {
+      *target = bytes;
     } else {
+      why = limit.empty() ? "a comma stands with no limit after it"
+            : target != nullptr && percent
+                ? std::string(name) + " takes a number, not a share"
+            : target != nullptr || name == "flash"
+                ? std::string(name) + " takes a whole number"
+                : "there is no limit named " + std::string(name) +
+                      " (names are written in lower case)";
       return std::nullopt;
     }
     if (comma == std::string_view::npos) {
@@ -73,7 +92,7 @@ std::optional<Budgets> read_budgets(std::string_view text) {
 }
 
 std::vector<std::string> over_budget(const Budgets& budgets, const BuildSizes& sizes,
-                                     const CallGraph* calls) {
+                                     const CallGraph* calls, const SoftwareStack* stack) {
   std::vector<std::string> lines;
   const auto say = [&lines](std::string line) { lines.push_back(std::move(line)); };
   const auto over = [&](const std::string& what, std::uint64_t used, std::uint64_t limit,
@@ -116,6 +135,19 @@ std::vector<std::string> over_budget(const Budgets& budgets, const BuildSizes& s
           number_text(*budgets.stack_levels) + " levels:" + sizes.listing);
     } else {
       over("return stack", *worst, *budgets.stack_levels, "levels");
+    }
+  }
+  if (budgets.software_stack_bytes && stack != nullptr) {
+    const StackFigures worst = stack->worst_case();
+    const std::string limit = number_text(*budgets.software_stack_bytes);
+    if (!worst.height) {
+      say("Over budget: software stack not known (a function's stack could not be "
+          "followed), the limit is " +
+          limit + " bytes:" + sizes.listing);
+    } else {
+      over(worst.at_least ? "software stack at least" : "software stack",
+           static_cast<std::uint64_t>(*worst.height), *budgets.software_stack_bytes,
+           "bytes");
     }
   }
   return lines;

@@ -573,6 +573,10 @@ std::string small_map(const std::string& main_size) {
       "\n");
 }
 
+/// The end of the message of limits that cannot be read.
+const std::string LIMITS = "; limits are flash=BYTES or flash=PERCENT%, ram=BYTES, "
+                           "stack=LEVELS, swstack=BYTES, each once, joined by commas:";
+
 struct FormCase {
   const char* name;
   std::vector<std::string> arguments;
@@ -629,12 +633,48 @@ const std::vector<FormCase> FORM_CASES = {
      {"-s0", "-Lflash=lots", "new.lst"},
      1,
      "",
-     "Fatal: can't read limits:flash=lots\n"},
+     "Fatal: can't read limits: flash takes a whole number" + LIMITS + "flash=lots\n"},
     {"nor an unknown one",
      {"-g", "-Lrom=3", "new.lst"},
      1,
      "",
-     "Fatal: can't read limits:rom=3\n"},
+     "Fatal: can't read limits: there is no limit named rom (names are written in lower "
+     "case)" +
+         LIMITS + "rom=3\n"},
+    {"nor one in capitals",
+     {"-s0", "-LFlash=95%", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits: there is no limit named Flash (names are written in lower "
+     "case)" +
+         LIMITS + "Flash=95%\n"},
+    {"ram as a share",
+     {"-s0", "-Lram=50%", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits: ram takes a number, not a share" + LIMITS + "ram=50%\n"},
+    {"a share over 100",
+     {"-s0", "-Lflash=200%", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits: a share of flash is a number of percent up to 100" +
+         LIMITS + "flash=200%\n"},
+    {"a comma with nothing after it",
+     {"-s0", "-Lflash=10,", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits: a comma stands with no limit after it" + LIMITS +
+         "flash=10,\n"},
+    {"a limit given twice",
+     {"-s0", "-Lram=10,flash=10,ram=20", "new.lst"},
+     1,
+     "",
+     "Fatal: can't read limits: ram is given twice" + LIMITS + "ram=10,flash=10,ram=20\n"},
+    {"the software stack",
+     {"-s0", "-Lswstack=0", "stack.lst"},
+     1,
+     "*",
+     "Over budget: software stack 1 bytes, 1 over the limit of 0:stack.lst\n"},
     {"ram without a map",
      {"-s0", "-Lram=10", "alone.lst"},
      1,
@@ -663,6 +703,11 @@ TEST(ReportTest, FormsAndBudgets) {
   testing::write_file((folder / "old.map").string(), small_map("000014"));
   testing::write_file((folder / "new.lst").string(), small_listing("ec08"));
   testing::write_file((folder / "alone.lst").string(), small_listing("ec08"));
+  // A byte pushed and popped.
+  testing::write_file((folder / "stack.lst").string(),
+                      HEADER + row("000000", "", "f();", "C:\\s.c").replace(9, 4, "6ee6") +
+                          row("000002", "", "", "").replace(9, 4, "52e5") +
+                          row("000004", "", "}", "C:\\s.c").replace(9, 4, "0012"));
   testing::write_file(
       (folder / "new.map").string(),
       small_map("000014").replace(small_map("000014").find("0x000010    program  "
