@@ -109,8 +109,14 @@ std::optional<Failure> ReportRun::read_builds() {
     if (failure) {
       return failure;
     }
+    if (builds_.back()->map_alone && command_.mode == Mode::CALLS && !in_form()) {
+      return Failure{"the calls are in the listing, not in the map; name the listing "
+                     "beside it",
+                     command_.names[index]};
+    }
   }
-  if (plan_.builds == 2 && builds_[0]->map.has_value() != builds_[1]->map.has_value()) {
+  if (plan_.builds == 2 && builds_[0]->map.has_value() != builds_[1]->map.has_value() &&
+      !builds_[0]->map_alone && !builds_[1]->map_alone) {
     write_message(messages_,
                   "Note: no map beside one listing, the listings compared alone:" +
                       (builds_[0]->map ? builds_[1] : builds_[0])->listing + "\n");
@@ -156,7 +162,7 @@ int ReportRun::look_up_addresses() {
     write_answers_json(answers, json);
     json.finish();
   } else {
-    write_answers(answers, report);
+    write_answers(answers, builds_[0]->map_alone, report);
   }
   return finish(report, nullptr, status);
 }

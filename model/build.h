@@ -53,8 +53,10 @@ public:
   Build& operator=(Build&&) = delete;
   ~Build();
 
-  /// The listing's name, as given.
+  /// The listing's name, as given; for a map named in its place, the map's.
   std::string listing;
+  /// The build is a map named where a listing goes: no listing was read.
+  bool map_alone = false;
   /// The map, found beside the listing or named.
   std::optional<MapFile> map;
   /// What the reading had to say that is no failure, for standard error, in

@@ -1,8 +1,10 @@
 #include "model/read_build.h"
 
+#include <array>
 #include <cstdint>
 #include <utility>
 
+#include "listing/code_row.h"
 #include "map/map_beside.h"
 #include "map/read_map_file.h"
 #include "model/build_time.h"
@@ -65,6 +67,36 @@ std::optional<Failure> find_map(const char* named, Build& build) {
   return beside ? read_map(*beside, false, build) : std::nullopt;
 }
 
+/// True when the file's text begins as an MPLINK map's does: its "MPLINK
+/// ..., LINKER" line, or its section table before any line of a listing.
+bool begins_as_map(const std::string& path) {
+  FileSource file;
+  std::array<char, 4096> start{};
+  if (!file.open(path)) {
+    return false;
+  }
+  std::string_view text(start.data(), file.read(start.data(), start.size()));
+  if (text.starts_with("MPLINK ")) {
+    return true;
+  }
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    while (!line.empty() && (line.front() == ' ' || line.back() == ' ' ||
+                             line.back() == '\r')) {
+      line = line.front() == ' ' ? line.substr(1) : line.substr(0, line.size() - 1);
+    }
+    if (line == "Section Info") {
+      return true;
+    }
+    if (is_listing_header(text) || starts_with_address_and_value(text)) {
+      return false;
+    }
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  }
+  return false;
+}
+
 } // namespace
 
 MapFile map_file_of(std::string path, LinkerMap map) {
@@ -85,13 +117,23 @@ bool read_listing_table(ByteSource& source, LineSource& lines, Build& build) {
 std::optional<Failure> read_build(const std::string& listing, const char* map_name,
                                   LineSource& lines, Build& build) {
   build.listing = listing;
+  if (names_special_file(listing)) {
+    return Failure{"not a regular file", listing};
+  }
+  // A map named where a listing goes is the build: most builds keep it alone.
+  if (begins_as_map(listing)) {
+    if (map_name != nullptr) {
+      return Failure{"a map named as the build takes no -M", map_name};
+    }
+    build.map_alone = true;
+    std::optional<Failure> failure = read_map(listing, true, build);
+    build.ask_places();
+    return failure;
+  }
   if (std::optional<Failure> failure = find_map(map_name, build)) {
     return failure;
   }
   build.ask_places();
-  if (names_special_file(listing)) {
-    return Failure{"not a regular file", listing};
-  }
   FileSource file;
   if (!file.open(listing)) {
     return Failure{"can't open file", listing};

@@ -128,7 +128,12 @@ std::vector<std::string> over_budget(const Budgets& budgets, const BuildSizes& s
       over("ram", sizes.map->memory.data_used, *budgets.ram_bytes, "bytes");
     }
   }
-  if (budgets.stack_levels && calls != nullptr) {
+  const auto no_listing = [&](std::string_view what) {
+    say("Over budget: no listing tells " + std::string(what) + ":" + sizes.listing);
+  };
+  if (sizes.map_alone && budgets.stack_levels) {
+    no_listing("the return stack");
+  } else if (budgets.stack_levels && calls != nullptr) {
     const std::optional<std::uint64_t> worst = calls->worst_case();
     if (!worst) {
       say("Over budget: return stack unbounded (a cycle of calls), the limit is " +
@@ -137,7 +142,9 @@ std::vector<std::string> over_budget(const Budgets& budgets, const BuildSizes& s
       over("return stack", *worst, *budgets.stack_levels, "levels");
     }
   }
-  if (budgets.software_stack_bytes && stack != nullptr) {
+  if (sizes.map_alone && budgets.software_stack_bytes) {
+    no_listing("the software stack");
+  } else if (budgets.software_stack_bytes && stack != nullptr) {
     const StackFigures worst = stack->worst_case();
     const std::string limit = number_text(*budgets.software_stack_bytes);
     if (!worst.height) {

@@ -52,6 +52,7 @@ std::vector<FileSize> files_of(const ListingTable& table) {
 BuildSizes sizes_of(const Build& build) {
   BuildSizes sizes;
   sizes.listing = build.listing;
+  sizes.map_alone = build.map_alone;
   sizes.map = build.map ? &*build.map : nullptr;
   sizes.listing_bytes = build.listing_bytes();
   sizes.lines = build.places().top();
@@ -95,6 +96,7 @@ BuildSizes sizes_of(const Build& build) {
 BuildSizes listing_alone(const BuildSizes& sizes) {
   BuildSizes alone;
   alone.listing = sizes.listing;
+  alone.map_alone = sizes.map_alone;
   alone.listing_bytes = sizes.listing_bytes;
   alone.files = sizes.listing_files;
   alone.listing_files = sizes.listing_files;

@@ -43,6 +43,8 @@ struct FunctionSize {
 /// Everything the size report tells of one build.
 struct BuildSizes {
   std::string listing;
+  /// The build is its map alone: no listing tells its files' code and lines.
+  bool map_alone = false;
   /// The build's map; null without one.
   const MapFile* map = nullptr;
   /// The bytes of code the listing holds.

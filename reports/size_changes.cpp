@@ -107,6 +107,11 @@ SizeChanges changes_of(const BuildSizes& old_build, const BuildSizes& new_build)
   // With a map for one build alone, the files compare as both listings tell
   // them: a map's flash and a listing's code are not alike.
   if ((old_build.map == nullptr) != (new_build.map == nullptr)) {
+    if (old_build.map_alone || new_build.map_alone) {
+      SizeChanges none;
+      none.files_compared = false;
+      return none;
+    }
     return changes_of(listing_alone(old_build), listing_alone(new_build));
   }
   SizeChanges changes;

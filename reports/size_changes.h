@@ -29,6 +29,9 @@ struct SizeChange {
 /// Two builds compared: every file and function of either, largest change
 /// by magnitude first, then by name.
 struct SizeChanges {
+  /// False when the builds know no size of a file alike (a map alone against
+  /// a listing without one): `files` is then empty.
+  bool files_compared = true;
   std::vector<SizeChange> files;
   std::vector<SizeChange> functions;
 };

@@ -11,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -460,6 +461,27 @@ TEST_F(CorpusTest, MapsNameEveryByte) {
       kinds += json_number(json, kind);
     }
     EXPECT_EQ(kinds, json_number(json, "used"));
+    // The map alone is the same build, less what only the listing knows: the
+    // same memory, files and functions, the functions placed in their files.
+    const auto [alone, alone_status] = report({"-s0", "-j", map.string()});
+    ASSERT_EQ(alone_status, 0);
+    const auto between = [](const std::string& document, const char* from, const char* to) {
+      const std::size_t start = document.find(from);
+      return document.substr(start, document.find(to, start) - start);
+    };
+    EXPECT_EQ(between(alone, "\"program_memory\"", "\"functions\""),
+              between(json, "\"program_memory\"", "\"functions\""));
+    const std::regex function_row(R"("name":("[^"]*"),"address":(\d+),.*?"bytes":(\d+))");
+    const auto functions = [&function_row](const std::string& document) {
+      std::vector<std::string> rows;
+      for (std::sregex_iterator it(document.begin(), document.end(), function_row), end;
+           it != end; ++it) {
+        rows.push_back((*it)[1].str() + " " + (*it)[2].str() + " " + (*it)[3].str());
+      }
+      return rows;
+    };
+    EXPECT_EQ(functions(alone), functions(json));
+    EXPECT_GT(functions(alone).size(), 10U);
     const std::string text = report({"-s", listing.string()}).first;
     EXPECT_NE(text.find(" total, "), std::string::npos);
     // A build against itself changes nothing.

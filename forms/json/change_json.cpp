@@ -26,7 +26,8 @@ void write_triple(JsonWriter& json, std::optional<std::uint64_t> old_bytes,
 void write_build(JsonWriter& json, const BuildSizes& build) {
   json.begin_object();
   json.key("listing");
-  json.string(build.listing);
+  json.string_or_null(build.map_alone ? std::nullopt
+                                      : std::optional<std::string_view>(build.listing));
   json.key("map");
   json.string_or_null(build.map != nullptr
                           ? std::optional<std::string_view>(build.map->path)

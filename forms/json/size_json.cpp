@@ -16,7 +16,8 @@ void write_sizes_json(const BuildSizes& sizes, JsonWriter& json) {
   };
   json.begin_object();
   json.key("listing");
-  json.string(sizes.listing);
+  json.string_or_null(sizes.map_alone ? std::nullopt
+                                      : std::optional<std::string_view>(sizes.listing));
   json.key("map");
   json.string_or_null(mapped ? std::optional<std::string_view>(sizes.map->path)
                              : std::nullopt);

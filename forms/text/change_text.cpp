@@ -115,8 +115,10 @@ void write_changes(const BuildSizes& old_build, const BuildSizes& new_build,
   write_row(
       old_memory, new_memory, [](const BuildMemory& memory) { return memory.data_used; },
       "total", output);
-  output.write("\n");
-  write_change_table(changes.files, "source file", output);
+  if (changes.files_compared) {
+    output.write("\n");
+    write_change_table(changes.files, "source file", output);
+  }
   if (old_memory != nullptr && new_memory != nullptr) {
     output.write("\n");
     write_change_table(changes.functions, "function", output);

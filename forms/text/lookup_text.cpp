@@ -4,7 +4,8 @@
 
 namespace vadrimel {
 
-void write_answers(const std::vector<AddressAnswer>& answers, ReportOutput& output) {
+void write_answers(const std::vector<AddressAnswer>& answers, bool map_alone,
+                   ReportOutput& output) {
   for (const AddressAnswer& answer : answers) {
     const CodePlaces::Answer& place = *answer.place;
     const MemoryBlock* const block = answer.block;
@@ -18,7 +19,7 @@ void write_answers(const std::vector<AddressAnswer>& answers, ReportOutput& outp
         continue;
       }
     } else if (!place.found) {
-      output.write("not in the listing\n");
+      output.write(map_alone ? "not in the map\n" : "not in the listing\n");
       continue;
     }
     output.write(place.path);

@@ -10,8 +10,9 @@ namespace vadrimel {
 
 /// The answers of -a, a line each: the address, the block and offset where
 /// the map names one, the source line (`path:line: text`) or the block's
-/// file, or "not in the listing".
-void write_answers(const std::vector<AddressAnswer>& answers, ReportOutput& output);
+/// file, or "not in the listing" ("not in the map" for a map alone).
+void write_answers(const std::vector<AddressAnswer>& answers, bool map_alone,
+                   ReportOutput& output);
 
 } // namespace vadrimel
 

@@ -115,7 +115,8 @@ void write_sizes(const BuildSizes& sizes, std::size_t top_lines, ReportOutput& o
   } else {
     write_size_table(sizes, output);
   }
-  if (top_lines != 0) {
+  // A map alone knows no source line.
+  if (top_lines != 0 && !sizes.map_alone) {
     write_line_table(sizes, output);
   }
 }
