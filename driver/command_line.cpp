@@ -32,72 +32,6 @@ constexpr std::uint8_t MAX_LENGTH_WITHOUT_NUMBER = 80;
 constexpr std::uint8_t TAB_SIZE_WITHOUT_NUMBER = 8;
 constexpr std::uint8_t TOP_SOURCE_LINES_WITHOUT_NUMBER = 10;
 
-constexpr const char* USAGE_TEXT = " ===== MPLINK .LST format converter =====\n"
-                                   "Usage:\n"
-                                   "$ vadrimel [-m80] infile.lst outfile.txt\n"
-                                   "\n"
-                                   "Option:\n"
-                                   "  -m<MAXLENGTH>   set line max length\n"
-                                   "\n";
-constexpr const char* HELP_TEXT =
-    "vadrimel " VADRIMEL_VERSION ": turns an MPLINK linker listing (.LST) into plain\n"
-    "text with CR LF line ends.\n"
-    "\n"
-    "Usage:\n"
-    "$ vadrimel [options] infile.lst outfile.txt\n"
-    "$ vadrimel -b [options] listing.lst...\n"
-    "$ vadrimel -c [options] [listing.lst...]\n"
-    "$ vadrimel -s[N] [-M<map>] [-j] listing.lst [new.lst]\n"
-    "$ vadrimel -a [-M<map>] [-j] listing.lst address...\n"
-    "$ vadrimel -g [-M<map>] [-j] listing.lst\n"
-    "$ vadrimel -H|-r [-s[N]] [-g] [-L<limits>] listing.lst [new.lst]\n"
-    "\n"
-    "Options:\n"
-    "  -m<MAXLENGTH>   cut every line to MAXLENGTH characters (80 without a number)\n"
-    "  -p              find source paths on whole lines: paths with spaces, and\n"
-    "                  padding lines become empty\n"
-    "  -d              ready to diff two builds: -p, with the build's date, the\n"
-    "                  address and value columns, branch targets, string\n"
-    "                  addresses and the folders above a path's last three\n"
-    "                  parts masked\n"
-    "  -t<N>           tabs become spaces, up to stops every N columns of the\n"
-    "                  source text (8 without a number)\n"
-    "  -w              wrap lines longer than MAXLENGTH instead of cutting them;\n"
-    "                  each continuation is marked with a +\n"
-    "  -l              end lines in LF alone instead of CR LF\n"
-    "  -f              overwrite an output file that is an existing listing (.lst),\n"
-    "                  or after more than two names any existing file\n"
-    "  -b              convert every listing named into a .txt file beside it\n"
-    "  -c              write to standard output, reading standard input when no\n"
-    "                  listing is named; messages go to standard error\n"
-    "  -s<N>           size report to standard output: bytes of code per source\n"
-    "                  file, then the N source lines with the most (10 without a\n"
-    "                  number); with two listings, each file's change in size\n"
-    "  -a              the source line of each address (hex) given after the\n"
-    "                  listing, to standard output\n"
-    "  -g              how deep the calls go: the worst case of the 31-level\n"
-    "                  return stack, the deepest chain of calls from reset and\n"
-    "                  each interrupt, and every function's depth\n"
-    "  -M<map>         the linker's map of the build for -s, -a and -g (without it, the\n"
-    "                  .map beside the listing): every byte of flash and RAM by\n"
-    "                  kind, file and function, and the blocks of addresses\n"
-    "  -j              -s, -a and -g as one JSON document\n"
-    "  -H              -s and -g as one HTML page: treemaps of flash and RAM, the\n"
-    "                  functions, the deepest calls; with two listings, the changes\n"
-    "  -r              two builds compared as a Markdown table for a pull request\n"
-    "  -L<limits>      budgets, joined by commas: flash=BYTES or flash=PERCENT%,\n"
-    "                  ram=BYTES, stack=LEVELS (31 with -g); a report that passes\n"
-    "                  one says so on standard error and ends with status 1\n"
-    "  -h, --help      show this help\n"
-    "  -V, --version   show the version\n"
-    "\n"
-    "Exit status: 0 when every listing was converted (or reported on); 1 after\n"
-    "the usage text, a message that says what failed, or an address not found.\n"
-    "\n"
-    "More in the manual: ";
-
-constexpr const char* VERSION_TEXT = "vadrimel " VADRIMEL_VERSION "\n";
-
 /// For each option letter, by the low seven bits of its code, the text after
 /// the letter of the last option given with it; null when none was given.
 using OptionTable = std::array<const char*, 128>;
@@ -109,6 +43,9 @@ struct Options {
   Request asked = Request::USAGE;
   /// How many arguments the options took.
   std::size_t count = 0;
+  /// The options ended at "--": what follows are names, whatever they look
+  /// like.
+  bool ended_by_dashes = false;
 
   [[nodiscard]] bool given(unsigned char letter) const noexcept {
     return option_values[letter] != nullptr;
@@ -122,6 +59,11 @@ Options read_options(std::span<const char* const> arguments) noexcept {
   for (; options.count < arguments.size() && arguments[options.count][0] == '-';
        ++options.count) {
     const char* const argument = arguments[options.count];
+    if (std::string_view(argument) == "--") {
+      ++options.count;
+      options.ended_by_dashes = true;
+      break;
+    }
     const auto slot =
         static_cast<std::size_t>(static_cast<unsigned char>(argument[1]) & 0x7FU);
     options.option_values[slot] = argument[1] == '\0' ? argument + 1 : argument + 2;
@@ -228,6 +170,35 @@ void read_report_request(const Options& options, ReportRequest& request) noexcep
       options.given(LIMITS_LETTER) ? options.option_values[LIMITS_LETTER] : nullptr;
 }
 
+/// True for a word that is one of the options -h lists.
+bool is_option_word(std::string_view word) {
+  constexpr std::string_view LETTERS = "mpdtwlfbcsagMjHrLhV";
+  return word == "--help" || word == "--version" ||
+         (word.size() >= 2 && word[0] == '-' &&
+          LETTERS.find(word[1]) != std::string_view::npos);
+}
+
+/// The slips a command line can hold: an option after the file names, the
+/// map's name apart from -M. Empty `what` when there is none.
+void find_slip(const Options& options, Command& command) {
+  if (!options.ended_by_dashes) {
+    for (std::size_t index = 1; index < command.names.size(); ++index) {
+      if (is_option_word(command.names[index])) {
+        command.slip_what = "options go before the file names";
+        command.slip_name = command.names[index];
+        return;
+      }
+    }
+  }
+  const bool report = command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES ||
+                      command.mode == Mode::CALLS;
+  if (report && command.report.map_name != nullptr && *command.report.map_name == '\0') {
+    command.slip_what = "the map's name goes right after -M, with no space";
+    command.slip_name =
+        "-M" + std::string(command.names.empty() ? "<map>" : command.names[0]);
+  }
+}
+
 } // namespace
 
 Command read_command(std::span<const char* const> arguments) {
@@ -263,7 +234,10 @@ Command read_command(std::span<const char* const> arguments) {
   // Help and the version answer a command line that names too few files to
   // convert two names: under -c, one that names none.
   const std::size_t names_for_answer = command.mode == Mode::STANDARD_OUTPUT ? 1 : 2;
-  if (command.names.size() == 1 && is_help_request(command.names[0])) {
+  find_slip(options, command);
+  if (!command.slip_what.empty()) {
+    command.request = Request::SLIP;
+  } else if (command.names.size() == 1 && is_help_request(command.names[0])) {
     command.request = Request::HELP;
   } else if (options.asked != Request::USAGE && command.names.size() < names_for_answer) {
     command.request = options.asked;
@@ -273,24 +247,6 @@ Command read_command(std::span<const char* const> arguments) {
     command.request = Request::CONVERSION;
   }
   return command;
-}
-
-int show_usage(std::FILE* messages) {
-  static_cast<void>(std::fputs(USAGE_TEXT, messages));
-  return EXIT_FAILURE;
-}
-
-int answer(Request request, std::FILE* messages) {
-  if (request != Request::HELP && request != Request::VERSION) {
-    return show_usage(messages);
-  }
-  const std::string text = request == Request::VERSION
-                               ? std::string(VERSION_TEXT)
-                               : HELP_TEXT + manual_reference() + "\n";
-  // The help and the version are the command's output: a failure to deliver
-  // them is the command's failure.
-  const bool written = std::fputs(text.c_str(), messages) >= 0;
-  return written && std::fflush(messages) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 } // namespace vadrimel

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <span>
+#include <string>
 
 #include "driver/conversion_options.h"
 #include "driver/report_request.h"
@@ -11,7 +12,15 @@
 namespace vadrimel {
 
 /// What the command line asks the program to do.
-enum class Request { CONVERSION, USAGE, HELP, VERSION };
+enum class Request {
+  CONVERSION,
+  USAGE,
+  HELP,
+  VERSION,
+  /// A slip that gets its message (`Command::slip`) and status 1: nothing is
+  /// read or written.
+  SLIP,
+};
 
 /// Where the listings' names come from and where their conversions go.
 enum class Mode {
@@ -44,6 +53,10 @@ struct Command {
   ReportRequest report;
   /// The arguments after the options, a view of the command line's own.
   std::span<const char* const> names;
+  /// With Request::SLIP: what went wrong and what to type, for the message
+  /// "Fatal: <what>:<name>".
+  std::string slip_what;
+  std::string slip_name;
 };
 
 /// Reads `arguments` (the program's name first): the options in front of the
@@ -54,15 +67,6 @@ struct Command {
 /// answered when fewer than two names follow (with -c, none); a command line with fewer
 /// names than its mode needs gets the usage text.
 Command read_command(std::span<const char* const> arguments);
-
-/// Writes the usage text to `messages`; returns the exit status that goes
-/// with it, 1.
-int show_usage(std::FILE* messages);
-
-/// Writes the usage text, the help or the version to `messages`; returns the
-/// exit status that goes with it: 1 for the usage text, and for a help or
-/// version that could not be written.
-int answer(Request request, std::FILE* messages);
 
 } // namespace vadrimel
 

@@ -3,6 +3,8 @@
 #include <new>
 #include <span>
 
+#include "listing/code_row.h"
+
 namespace vadrimel {
 
 ConversionResult ConversionRun::convert(ByteSource& source, ByteSink& sink) noexcept {
@@ -85,8 +87,10 @@ void ConversionRun::write_pieces(std::string_view text, BlankText blank,
       expands = false;
     }
   }
+  // The column header and its rule are cut, not wrapped: a continuation of
+  // them would read as a line of the listing.
   if (options_.wrap && cuts(max_length) && !shown.empty() &&
-      (expands || unit.size() > max_length)) {
+      (expands || unit.size() > max_length) && !is_column_header(unit)) {
     WordWrap wrap(unit, expands ? options_.tab_size : 0, max_length);
     for (WrappedRecord record; wrap.next(record);) {
       output_stream_.write_indented_record(record.indent, record.text, record.marked);

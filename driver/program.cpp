@@ -8,20 +8,29 @@
 #include "driver/convert_listing.h"
 #include "driver/report_run.h"
 #include "driver/standard_output.h"
+#include "driver/usage_text.h"
 #include "system/messages.h"
 
 namespace vadrimel {
 
 int run_vadrimel(std::span<const char* const> arguments, const StandardStreams& streams) {
   const Command command = read_command(arguments);
-  if (command.request != Request::CONVERSION) {
-    return answer(command.request, streams.output);
-  }
   // Where standard output is the conversion or the report, no message may
   // enter it.
   std::FILE* const messages =
       command.mode == Mode::TWO_NAMES || command.mode == Mode::BATCH ? streams.output
                                                                      : streams.errors;
+  if (command.request == Request::SLIP) {
+    return report_fatal(messages, command.slip_what, command.slip_name);
+  }
+  const bool report = command.mode == Mode::SIZES || command.mode == Mode::ADDRESSES ||
+                      command.mode == Mode::CALLS;
+  if (command.request == Request::USAGE && report) {
+    return show_report_usage(command.mode, command.report, streams.output);
+  }
+  if (command.request != Request::CONVERSION) {
+    return answer(command.request, streams.output);
+  }
   // Started with standard output closed, the program would open the first
   // listing in its place.
   if (messages == streams.errors && !stream_is_open(streams.output)) {

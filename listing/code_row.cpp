@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view CONVERTER_LINE = "MP2COD ";
 constexpr std::string_view COLUMN_HEADER = "Address  Value    Disassembly";
+constexpr std::string_view COLUMN_RULE = "-------  -------  ----";
 
 std::string_view trimmed(std::string_view text) noexcept {
   const std::size_t first = text.find_first_not_of(SPACE);
@@ -51,6 +52,10 @@ std::string_view source_text(std::string_view line) noexcept {
     line.remove_prefix(1);
   }
   return line;
+}
+
+bool is_column_header(std::string_view line) noexcept {
+  return line.starts_with(COLUMN_HEADER) || line.starts_with(COLUMN_RULE);
 }
 
 bool is_listing_header(std::string_view line) noexcept {

@@ -45,6 +45,10 @@ std::optional<CodeRow> read_code_row(std::string_view line) noexcept;
 /// column, without trailing spaces and leading spaces and tabs.
 std::string_view source_text(std::string_view line) noexcept;
 
+/// True for the listing's column header and the rule under it ("Address
+/// Value    Disassembly ...", "-------  -------  ..."), which -w leaves whole.
+bool is_column_header(std::string_view line) noexcept;
+
 /// True for the lines that only a linker listing starts with: its first line
 /// ("MP2COD ...") and its column header ("Address  Value    Disassembly ...").
 bool is_listing_header(std::string_view line) noexcept;

@@ -1,4 +1,5 @@
 #include "driver/command_line.h"
+#include "driver/usage_text.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,7 @@ const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
     {{"-mx", "in.lst", "out.txt"}, 80, "in.lst", "out.txt"},
     {{"-m90", "-m40", "in.lst", "out.txt"}, 40, "in.lst", "out.txt"},
     {{"-m", "80", "in.lst", "out.txt"}, 80, "80", "in.lst"},
-    {{"in.lst", "-m80", "out.txt"}, 0, "in.lst", "-m80"},
+    {{"--", "in.lst", "-m80", "out.txt"}, 0, "in.lst", "-m80"},
     {{"-x", "in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
     {{"-M40", "in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
     {{"-", "in.lst", "out.txt"}, 0, "in.lst", "out.txt"},
@@ -63,20 +64,40 @@ const std::vector<CommandLineCase> COMMAND_LINE_CASES = {
      40,
      "in.lst",
      "out.txt"},
-    {{"-m50", "-x", "in.lst", "out.txt", "extra", "-m60"}, 50, "in.lst", "out.txt"},
+    {{"-m50", "-x", "--", "in.lst", "out.txt", "extra", "-m60"}, 50, "in.lst", "out.txt"},
     {{"", ""}, 0, "", ""},
     {{"-p", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", true},
     {{"-pxyz", "-m80", "in.lst", "out.txt"}, 80, "in.lst", "out.txt", true},
     {{"-\xF0", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", true}, // 0xF0 & 0x7F is 'p'
     {{"-P", "in.lst", "out.txt"}, 0, "in.lst", "out.txt", false},
-    {{"in.lst", "-p", "out.txt"}, 0, "in.lst", "-p", false},
+    {{"--", "in.lst", "-p", "out.txt"}, 0, "in.lst", "-p", false},
+    {{"in.lst", "-x", "out.txt"}, 0, "in.lst", "-x", false},
     {{"-f", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", false, true},
     {{"-fyes", "-p", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", true, true},
     {{"-\xE6", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", false, true}, // 0xE6 & 0x7F
                                                                            // is 'f'
     {{"-F", "in.lst", "out.lst"}, 0, "in.lst", "out.lst", false, false},
-    {{"in.lst", "-f", "out.lst"}, 0, "in.lst", "-f", false, false},
+    {{"-m80", "--", "in.lst", "-f"}, 80, "in.lst", "-f", false, false},
 };
+
+TEST(ReadCommandLineTest, SlipsGetTheirMessages) {
+  // The arguments, then the message's two parts.
+  const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+      {{"in.lst", "-m80", "out.txt"}, "options go before the file names:-m80"},
+      {{"app.lst", "-s"}, "options go before the file names:-s"},
+      {{"-s", "app.lst", "-j"}, "options go before the file names:-j"},
+      {{"-s", "old.lst", "new.lst", "-j"}, "options go before the file names:-j"},
+      {{"-b", "a.lst", "--version"}, "options go before the file names:--version"},
+      {{"-s", "-M", "app.map", "app.lst"},
+       "the map's name goes right after -M, with no space:-Mapp.map"},
+      {{"-g", "-M"}, "the map's name goes right after -M, with no space:-M<map>"},
+  };
+  for (const auto& [arguments, message] : cases) {
+    const Command command = read(arguments).command;
+    EXPECT_EQ(command.request, Request::SLIP) << message;
+    EXPECT_EQ(command.slip_what + ":" + command.slip_name, message);
+  }
+}
 
 TEST(ReadCommandLineTest, OptionsThenTwoFileNames) {
   for (const CommandLineCase& test : COMMAND_LINE_CASES) {
@@ -111,7 +132,7 @@ TEST(ReadCommandLineTest, WithBEveryNameIsAListing) {
   const std::vector<std::pair<std::vector<const char*>, std::vector<std::string>>> cases =
       {
           {{"-b", "a.lst"}, {"a.lst"}},
-          {{"-p", "-bx", "a.lst", "b.lst", "-m80"}, {"a.lst", "b.lst", "-m80"}},
+          {{"-p", "-bx", "--", "a.lst", "b.lst", "-m80"}, {"a.lst", "b.lst", "-m80"}},
           {{"-\xE2", "a.lst", "a.lst"}, {"a.lst", "a.lst"}}, // 0xE2 & 0x7F is 'b'
       };
   for (const auto& [arguments, listings] : cases) {
@@ -138,7 +159,7 @@ TEST(ReadCommandLineTest, OptionsForDiffingAndPrinting) {
       {{"-t256", "a.lst", "b.txt"}, false, false, false, false, 8},
       {{"-t4x", "a.lst", "b.txt"}, false, false, false, false, 4},
       {{"-t-1", "-\xE4", "a.lst", "b.txt"}, true, true, false, false, 255},
-      {{"a.lst", "-d", "-t"}, false, false, false, false, 0},
+      {{"--", "a.lst", "-d", "-t"}, false, false, false, false, 0},
   };
   for (const Case& test : cases) {
     const ReadCommand read_back = read(test.arguments);
@@ -161,7 +182,7 @@ TEST(ReadCommandLineTest, WithCNamesAreListingsAndNoneIsStandardInput) {
           {{"-c"}, 0},
           {{"-c", "-b", "-p"}, 0},
           {{"-c", "a.lst"}, 1},
-          {{"-b", "-\xE3", "a.lst", "-h"}, 2}, // 0xE3 & 0x7F is 'c'
+          {{"-b", "-\xE3", "--", "a.lst", "-h"}, 2}, // 0xE3 & 0x7F is 'c'
           {{"-c", "-h"}, std::nullopt},
           {{"--version", "-c"}, std::nullopt},
           {{"-c", "-h", "a.lst"}, 1},

@@ -435,6 +435,12 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
     {"-w at 51 indents, at 50 not", line_of(60) + "\n" + line_of(60), wrapped_at(51),
      line_of(51) + "\r\n" + MARKED + line_of(8) + "\r\n" + MARKED + "r\r\n" +
          line_of(51) + "\r\n" + MARKED + line_of(8) + "\r\n" + MARKED + "r\r\n"},
+    {"-w cuts the column header and its rule, as without it",
+     "Address  Value    Disassembly              Source" + spaces(80) + "File\n" +
+         "-------  -------  -----------------------  " + std::string(90, '-'),
+     wrapped_at(60),
+     "Address  Value    Disassembly              Source\r\n"
+     "-------  -------  -----------------------  -----------------\r\n"},
     {"-w at 50", line_of(60), wrapped_at(50),
      line_of(50) + "\r\n" + line_of(10) + "\r\n"},
     {"-w: a continuation loses its leading spaces", line_of(60) + spaces(100) + "z",

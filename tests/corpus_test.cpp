@@ -12,6 +12,7 @@
 #include <optional>
 #include <random>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "conversion_support.h"
 #include "driver/convert_listing.h"
 #include "driver/program.h"
+#include "listing/code_row.h"
 #include "listing/listing_table.h"
 #include "model/pic18/pic18_instruction.h"
 #include "test_support.h"
@@ -297,7 +299,19 @@ TEST_F(CorpusTest, TabsAndWrapOnRealListings) {
       }
       wrapped += record + "\n";
     }
-    EXPECT_EQ(testing::difference(visible_characters(wrapped), visible_characters(plain)),
+    // The column header and its rule are cut, not wrapped: left out here.
+    const auto without_header = [](const std::string& text) {
+      std::string kept;
+      std::istringstream lines(text);
+      for (std::string line; std::getline(lines, line);) {
+        if (!is_column_header(line)) {
+          kept += line + "\n";
+        }
+      }
+      return kept;
+    };
+    EXPECT_EQ(testing::difference(visible_characters(without_header(wrapped)),
+                                  visible_characters(without_header(plain))),
               "");
     // Each line is one record and a marked one for each continuation.
     const std::string whole =

@@ -367,9 +367,14 @@ TEST_F(EndToEndTest, NumberAsItsOwnArgumentBecomesTheInput) {
   EXPECT_FALSE(fs::exists("out.txt"));
 }
 
-TEST_F(EndToEndTest, OptionAfterTheFirstFileNameIsAFileName) {
+TEST_F(EndToEndTest, AnOptionAfterTheFileNamesIsRefusedButAfterDashes) {
   write_file("in.lst", "a");
-  expect_run({"in.lst", "-m80", "out.txt"}, 0, "");
+  expect_run({"in.lst", "-m80", "out.txt"}, 1,
+             "Fatal: options go before the file names:-m80\n");
+  EXPECT_FALSE(fs::exists("-m80"));
+  EXPECT_FALSE(fs::exists("out.txt"));
+  // After "--" every word is a name.
+  expect_run({"--", "in.lst", "-m80", "out.txt"}, 0, "");
   expect_file("-m80", "a\r\n");
   EXPECT_FALSE(fs::exists("out.txt"));
 }
@@ -546,7 +551,7 @@ TEST_F(EndToEndTest, HelpAndVersion) {
     expect_run(arguments, 0, version);
   }
   for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"-hx"}, {"-help"}, {"--versions"}, {"-v"}, {"-H"}, {"-m80", "in.lst"}}) {
+           {"-hx"}, {"-help"}, {"--versions"}, {"-v"}, {"-m80", "in.lst"}}) {
     expect_run(arguments, 1, USAGE);
   }
   write_file("in.lst", "a\n");
