@@ -24,6 +24,10 @@ bool is_hex_digit(char character) noexcept {
 }
 
 constexpr std::string_view LITERAL_LOAD = "MOVLW";
+/// The width of every masked operand: a string's address as MOVLW loads
+/// its byte, a code address.
+constexpr std::size_t MASKED_LITERAL_DIGITS = 2;
+constexpr std::size_t MASKED_ADDRESS_DIGITS = 4;
 constexpr std::size_t PARTS_KEPT = 3;
 
 /// The instruction at the instruction column; empty when the line has none
@@ -62,6 +66,39 @@ std::string_view masked_operand_digits(std::string_view line,
           std::find_if_not(digits.begin(), digits.end(), is_hex_digit) - digits.begin()));
 }
 
+/// Masks the `count` digits at `at` with `width` question marks, whatever
+/// their count, so that an operand of fewer or more digits is no change: what
+/// follows the operand moves within the disassembly column's padding, which
+/// keeps a space before the source column. Where the padding has too little
+/// room, the digits are masked as they stand.
+void mask_operand(LineText text, std::size_t at, std::size_t count, std::size_t width) {
+  const std::string_view line = view_of(text);
+  const std::size_t tail_end = std::min(line.find(SPACE, at + count), line.size());
+  if (count < width) {
+    // The room is the padding after the operand, up to the space kept.
+    const std::size_t room_end = std::min(line.size(), SOURCE_COLUMN - 1);
+    const std::size_t grow = width - count;
+    const bool room = tail_end + grow <= room_end &&
+                      line.substr(tail_end, grow).find_first_not_of(SPACE) ==
+                          std::string_view::npos;
+    if (!room) {
+      std::fill_n(text.begin() + static_cast<std::ptrdiff_t>(at), count, '?');
+      return;
+    }
+    std::copy_backward(text.begin() + static_cast<std::ptrdiff_t>(at + count),
+                       text.begin() + static_cast<std::ptrdiff_t>(tail_end),
+                       text.begin() + static_cast<std::ptrdiff_t>(tail_end + grow));
+  } else if (count > width) {
+    const std::size_t shrink = count - width;
+    std::copy(text.begin() + static_cast<std::ptrdiff_t>(at + count),
+              text.begin() + static_cast<std::ptrdiff_t>(tail_end),
+              text.begin() + static_cast<std::ptrdiff_t>(at + width));
+    std::fill_n(text.begin() + static_cast<std::ptrdiff_t>(tail_end - shrink), shrink,
+                SPACE);
+  }
+  std::fill_n(text.begin() + static_cast<std::ptrdiff_t>(at), width, '?');
+}
+
 } // namespace
 
 LineText mask_build_noise(LineText text, bool in_string_statement) noexcept {
@@ -75,7 +112,10 @@ LineText mask_build_noise(LineText text, bool in_string_statement) noexcept {
     std::fill_n(text.begin(), COLUMNS_END, SPACE);
     const std::string_view digits = masked_operand_digits(line, in_string_statement);
     if (!digits.empty()) {
-      std::fill_n(text.begin() + (digits.data() - line.data()), digits.size(), '?');
+      mask_operand(text, static_cast<std::size_t>(digits.data() - line.data()),
+                   digits.size(), instruction_of(line) == LITERAL_LOAD
+                                      ? MASKED_LITERAL_DIGITS
+                                      : MASKED_ADDRESS_DIGITS);
     }
   }
   return text;

@@ -1,5 +1,6 @@
 #include "map/map_beside.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "system/platform.h"
@@ -26,7 +27,7 @@ bool ends_in(std::string_view name, std::string_view ending) {
 
 } // namespace
 
-std::optional<std::string> map_beside(const std::string& listing) {
+MapsBeside maps_beside(const std::string& listing) {
   const std::size_t name_start = listing.find_last_of(FOLDER_SEPARATORS) + 1;
   const std::string folder = listing.substr(0, name_start);
   const std::string_view name = std::string_view(listing).substr(name_start);
@@ -34,13 +35,11 @@ std::optional<std::string> map_beside(const std::string& listing) {
   const std::string_view stem =
       dot == std::string_view::npos ? name : name.substr(0, dot);
   std::optional<std::string> same_name;
-  std::optional<std::string> only_map;
-  std::size_t maps = 0;
+  std::vector<std::string> maps;
   bool other_listing = false;
   for (const std::string& entry : files_in_folder(folder)) {
     if (ends_in(entry, ".map")) {
-      ++maps;
-      only_map = entry;
+      maps.push_back(folder + entry);
       if (entry.size() == stem.size() + 4 && entry.starts_with(stem)) {
         same_name = entry;
       }
@@ -49,12 +48,13 @@ std::optional<std::string> map_beside(const std::string& listing) {
     }
   }
   if (same_name) {
-    return folder + *same_name;
+    return {folder + *same_name, {}};
   }
-  if (maps == 1 && !other_listing) {
-    return folder + *only_map;
+  if (maps.size() == 1 && !other_listing) {
+    return {maps.front(), {}};
   }
-  return std::nullopt;
+  std::sort(maps.begin(), maps.end());
+  return {std::nullopt, maps.size() > 1 ? maps : std::vector<std::string>{}};
 }
 
 } // namespace vadrimel

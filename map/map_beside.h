@@ -3,14 +3,22 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vadrimel {
 
-/// The map beside a listing: the listing's name with its extension replaced
-/// by ".map" in any letter case, else, when the listing's folder holds no
-/// other listing (".lst"), the only ".map" file there. Empty when there is
-/// none.
-std::optional<std::string> map_beside(const std::string& listing);
+/// The maps beside a listing, as its folder holds them.
+struct MapsBeside {
+  /// The listing's name with its extension replaced by ".map" in any letter
+  /// case, else, when the folder holds no other listing (".lst"), the only
+  /// ".map" file there; empty when there is none.
+  std::optional<std::string> map;
+  /// With no map of the listing's name, the maps of the folder when it holds
+  /// more than one, by name: which one is meant cannot be told.
+  std::vector<std::string> several;
+};
+
+MapsBeside maps_beside(const std::string& listing);
 
 } // namespace vadrimel
 

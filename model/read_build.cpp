@@ -63,8 +63,18 @@ std::optional<Failure> find_map(const char* named, Build& build) {
   if (named != nullptr) {
     return read_map(named, true, build);
   }
-  const std::optional<std::string> beside = map_beside(build.listing);
-  return beside ? read_map(*beside, false, build) : std::nullopt;
+  const MapsBeside beside = maps_beside(build.listing);
+  if (!beside.several.empty()) {
+    std::string maps;
+    for (const std::string& map : beside.several) {
+      maps += (maps.empty() ? "" : ", ") + map;
+    }
+    build.notes.push_back("Note: " + std::to_string(beside.several.size()) +
+                          " maps lie beside the listing and none has its name (" + maps +
+                          "), reported without them; choose one with -M<map>:" +
+                          build.listing + "\n");
+  }
+  return beside.map ? read_map(*beside.map, false, build) : std::nullopt;
 }
 
 /// True when the file's text begins as an MPLINK map's does: its "MPLINK

@@ -347,7 +347,17 @@ const std::vector<OptionsCase> OPTIONS_CASES = {
      "FILE:C:\\a.c\r\n" + SPACES_13 + "     MOVLW     0x??           s(\"ab\");\r\n" +
          SPACES_13 + "     MOVLW     0x??\r\n" + SPACES_13 +
          "     MOVLW     0x1            x = 1;\r\n" + SPACES_13 +
-         "     MOVLW     0x?            y = 2; // \"\r\n\r\n"},
+         "     MOVLW     0x??           y = 2; // \"\r\n\r\n"},
+    {"-d: every masked operand has one width, what follows it moved in the padding",
+     "000010   0e01     MOVLW     0x7            s(\"a\");   C:\\a.c\n"
+     "000012   ec01     CALL      0x8d2,0x0      f();   C:\\a.c\n"
+     "000014   ec01     CALL      0x1c8d2,0x0    g();   C:\\a.c\n"
+     "000016   d001     BRA       0x12345678     h();   C:\\a.c\n",
+     DIFF,
+     "FILE:C:\\a.c\r\n" + SPACES_13 + "     MOVLW     0x??           s(\"a\");\r\n" +
+         SPACES_13 + "     CALL      0x????,0x0     f();\r\n" + SPACES_13 +
+         "     CALL      0x????,0x0     g();\r\n" + SPACES_13 +
+         "     BRA       0x????         h();\r\n\r\n"},
     {"-d: paths by their last three parts; a record whenever the full path changes",
      "a   C:\\y\\z.c\nb   D:\\p\\q\\x\\y\\z.c\nc   E:\\r\\s\\x\\y\\z.c\n"
      "d   E:\\r\\s\\x\\y\\z.c\ne   F:/x/y/z.c",

@@ -336,6 +336,13 @@ const std::vector<FindMapCase> FIND_MAP_CASES = {
      0,
      "   bytes   share  source file",
      ""},
+    {"two maps and none of the listing's name: a note says to choose",
+     {"a.lst", "x.map", "y.map"},
+     {"-s", "a.lst"},
+     0,
+     "   bytes   share  source file",
+     "Note: 2 maps lie beside the listing and none has its name (x.map, y.map), reported "
+     "without them; choose one with -M<map>:a.lst\n"},
     {"-M names it",
      {"a.lst", "other.txt"},
      {"-Mother.txt", "-s", "a.lst"},
@@ -712,9 +719,9 @@ const std::vector<FormCase> FORM_CASES = {
      "</details>\n",
      ""},
     {"a listing without its map against a map alone",
-     {"-s", "alone.lst", "new.map"},
+     {"-s", "bare/alone.lst", "new.map"},
      0,
-     "map: none beside alone.lst\n"
+     "map: none beside bare/alone.lst\n"
      "map: new.map\n\n"
      "     old      new   change  program memory\n"
      "       -       20        -  code\n"
@@ -740,20 +747,20 @@ const std::vector<FormCase> FORM_CASES = {
      "0x000022  loop+0x2  C:\\LCD.asm\n0x000100  not in the map\n",
      ""},
     {"the software stack",
-     {"-s0", "-Lswstack=0", "stack.lst"},
+     {"-s0", "-Lswstack=0", "bare/stack.lst"},
      1,
      "*",
-     "Over budget: software stack 1 bytes, 1 over the limit of 0:stack.lst\n"},
+     "Over budget: software stack 1 bytes, 1 over the limit of 0:bare/stack.lst\n"},
     {"ram without a map",
-     {"-s0", "-Lram=10", "alone.lst"},
+     {"-s0", "-Lram=10", "bare/alone.lst"},
      1,
      "*",
-     "Over budget: no map tells the data memory used:alone.lst\n"},
+     "Over budget: no map tells the data memory used:bare/alone.lst\n"},
     {"against a build without its map, the new build's own map counts",
-     {"-s", "-Lflash=29,ram=3", "alone.lst", "new.lst"},
+     {"-s", "-Lflash=29,ram=3", "bare/alone.lst", "new.lst"},
      1,
      "*",
-     "Note: no map beside one listing, the listings compared alone:alone.lst\n"
+     "Note: no map beside one listing, the listings compared alone:bare/alone.lst\n"
      "Over budget: flash 30 bytes, 1 over the limit of 29:new.lst\n"
      "Over budget: ram 4 bytes, 1 over the limit of 3:new.lst\n"},
     {"-a checks no budgets",
@@ -771,9 +778,11 @@ TEST(ReportTest, FormsAndBudgets) {
   testing::write_file((folder / "old.lst").string(), small_listing("ec08"));
   testing::write_file((folder / "old.map").string(), small_map("000014"));
   testing::write_file((folder / "new.lst").string(), small_listing("ec08"));
-  testing::write_file((folder / "alone.lst").string(), small_listing("ec08"));
+  // Listings with no map beside them.
+  fs::create_directories(folder / "bare");
+  testing::write_file((folder / "bare" / "alone.lst").string(), small_listing("ec08"));
   // A byte pushed and popped.
-  testing::write_file((folder / "stack.lst").string(),
+  testing::write_file((folder / "bare" / "stack.lst").string(),
                       HEADER +
                           row("000000", "", "f();", "C:\\s.c").replace(9, 4, "6ee6") +
                           row("000002", "", "", "").replace(9, 4, "52e5") +
