@@ -66,28 +66,6 @@ Sizes flash_of(const BuildSizes& build) {
   return sizes;
 }
 
-bool is_procedural_abstraction(std::string_view name) {
-  constexpr std::string_view PREFIX = "__pa_";
-  return name.size() > PREFIX.size() && name.starts_with(PREFIX) &&
-         std::all_of(name.begin() + PREFIX.size(), name.end(),
-                     [](char digit) { return digit >= '0' && digit <= '9'; });
-}
-
-/// The functions of a build by name and file name, with the path to show.
-std::map<std::pair<std::string, std::string>, SizeChange>
-functions_of(const BuildSizes& build) {
-  std::map<std::pair<std::string, std::string>, SizeChange> functions;
-  for (const FunctionSize& function : build.functions) {
-    const std::string name(is_procedural_abstraction(function.name) ? "__pa_*"
-                                                                    : function.name);
-    SizeChange& change = functions[{name, std::string(file_name(function.file))}];
-    change.name = name;
-    change.file = function.file;
-    change.new_bytes += function.bytes;
-  }
-  return functions;
-}
-
 void sort_changes(std::vector<SizeChange>& changes) {
   std::sort(changes.begin(), changes.end(),
             [](const SizeChange& left, const SizeChange& right) {
@@ -99,6 +77,78 @@ void sort_changes(std::vector<SizeChange>& changes) {
               }
               return left.file < right.file;
             });
+}
+
+bool is_numbered(std::string_view name, std::string_view prefix) {
+  return name.size() > prefix.size() && name.starts_with(prefix) &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()),
+                     name.end(), [](char digit) { return digit >= '0' && digit <= '9'; });
+}
+
+bool is_procedural_abstraction(std::string_view name) {
+  return is_numbered(name, "__pa_");
+}
+
+/// The name a block is matched by: the numbered ones of a module as one.
+std::string matched_name(std::string_view name) {
+  if (is_procedural_abstraction(name)) {
+    return "__pa_*";
+  }
+  return is_numbered(name, "__string_") ? "__string_*" : std::string(name);
+}
+
+using Keyed = std::map<std::pair<std::string, std::string>, SizeChange>;
+
+/// The blocks of program memory of a build by name and the map's file name.
+Keyed blocks_of(const BuildSizes& build) {
+  Keyed blocks;
+  for (const FunctionSize& block : build.blocks) {
+    if (!in_program_memory(block.kind)) {
+      continue;
+    }
+    const std::string name = matched_name(block.name);
+    SizeChange& change = blocks[{name, std::string(file_name(block.owner))}];
+    change.name = name;
+    change.file = block.owner;
+    change.kind = block.kind;
+    change.new_bytes += block.bytes;
+  }
+  return blocks;
+}
+
+/// The changes of things keyed alike in two builds: the new build's with
+/// what the old had, then what only the old had.
+std::vector<SizeChange> matched(Keyed old_things, Keyed new_things) {
+  std::vector<SizeChange> changes;
+  for (auto& [key, change] : new_things) {
+    const auto old_thing = old_things.find(key);
+    if (old_thing != old_things.end()) {
+      change.old_bytes = old_thing->second.new_bytes;
+      old_things.erase(old_thing);
+    }
+    changes.push_back(std::move(change));
+  }
+  for (auto& [key, change] : old_things) {
+    change.old_bytes = change.new_bytes;
+    change.new_bytes = 0;
+    changes.push_back(std::move(change));
+  }
+  sort_changes(changes);
+  return changes;
+}
+
+/// The functions of a build by name and file name, with the path to show.
+Keyed functions_of(const BuildSizes& build) {
+  Keyed functions;
+  for (const FunctionSize& function : build.functions) {
+    const std::string name(is_procedural_abstraction(function.name) ? "__pa_*"
+                                                                    : function.name);
+    SizeChange& change = functions[{name, std::string(file_name(function.file))}];
+    change.name = name;
+    change.file = function.file;
+    change.new_bytes += function.bytes;
+  }
+  return functions;
 }
 
 } // namespace
@@ -117,21 +167,8 @@ SizeChanges changes_of(const BuildSizes& old_build, const BuildSizes& new_build)
   SizeChanges changes;
   changes.files = changes_between(flash_of(old_build), flash_of(new_build));
   sort_changes(changes.files);
-  auto old_functions = functions_of(old_build);
-  for (auto& [key, change] : functions_of(new_build)) {
-    const auto old_function = old_functions.find(key);
-    if (old_function != old_functions.end()) {
-      change.old_bytes = old_function->second.new_bytes;
-      old_functions.erase(old_function);
-    }
-    changes.functions.push_back(std::move(change));
-  }
-  for (auto& [key, change] : old_functions) {
-    change.old_bytes = change.new_bytes;
-    change.new_bytes = 0;
-    changes.functions.push_back(std::move(change));
-  }
-  sort_changes(changes.functions);
+  changes.functions = matched(functions_of(old_build), functions_of(new_build));
+  changes.blocks = matched(blocks_of(old_build), blocks_of(new_build));
   return changes;
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <random>
 #include <regex>
@@ -22,7 +23,11 @@
 #include "driver/program.h"
 #include "listing/code_row.h"
 #include "listing/listing_table.h"
+#include "model/build.h"
 #include "model/pic18/pic18_instruction.h"
+#include "model/read_build.h"
+#include "reports/build_sizes.h"
+#include "reports/size_changes.h"
 #include "test_support.h"
 
 namespace vadrimel {
@@ -479,7 +484,8 @@ TEST_F(CorpusTest, MapsNameEveryByte) {
     // same memory, files and functions, the functions placed in their files.
     const auto [alone, alone_status] = report({"-s0", "-j", map.string()});
     ASSERT_EQ(alone_status, 0);
-    const auto between = [](const std::string& document, const char* from, const char* to) {
+    const auto between = [](const std::string& document, const char* from,
+                            const char* to) {
       const std::size_t start = document.find(from);
       return document.substr(start, document.find(to, start) - start);
     };
@@ -525,6 +531,37 @@ TEST_F(CorpusTest, MapsNameEveryByte) {
 #endif
   for (const std::string& document : documents) {
     fs::remove(document);
+  }
+}
+
+TEST_F(CorpusTest, BlockRowsAddUpToTheirFilesChange) {
+  const std::string history =
+      std::string(VADRIMEL_CORPUS_DIR) + "/history/evilmad-eggbot-";
+  const std::vector<std::string> builds = {"2023-10-16-a4eb6a9", "2023-10-17-9bee11a",
+                                           "2023-11-22-5caed29", "2024-01-27-5e1d5be"};
+  LineSource lines(LineScope::CHUNK);
+  std::vector<std::unique_ptr<Build>> read;
+  std::vector<BuildSizes> sizes;
+  for (const std::string& build : builds) {
+    read.push_back(std::make_unique<Build>(BuildNeeds{.block_places = true}));
+    ASSERT_FALSE(read_build(history + build + ".lst", nullptr, lines, *read.back()));
+    sizes.push_back(sizes_of(*read.back()));
+  }
+  for (std::size_t index = 1; index < builds.size(); ++index) {
+    SCOPED_TRACE(builds[index]);
+    const SizeChanges changes = changes_of(sizes[index - 1], sizes[index]);
+    std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> by_file;
+    for (const SizeChange& block : changes.blocks) {
+      by_file[block.file].first += block.old_bytes;
+      by_file[block.file].second += block.new_bytes;
+    }
+    std::size_t changed = 0;
+    for (const SizeChange& file : changes.files) {
+      EXPECT_EQ(by_file[file.name], std::make_pair(file.old_bytes, file.new_bytes))
+          << file.name;
+      changed += file.magnitude() != 0 ? 1 : 0;
+    }
+    EXPECT_GT(changed, 0U);
   }
 }
 
@@ -629,9 +666,9 @@ TEST_F(CorpusTest, CallsAndTheReturnStackOnRealListings) {
   EXPECT_NE(eggbot.find("\n  29  __pa_5  "), std::string::npos);
   // The frames the firmware's source gives: a __pa_ prologue and five byte
   // locals and three argument bytes; and so on down the deepest chain.
-  for (const char* level : {"\n       0       9  ProcessIO  ",
-                            "\n      16      21  parse_CK_packet  ",
-                            "\n      37      13  extract_number  "}) {
+  for (const char* level :
+       {"\n       0       9  ProcessIO  ", "\n      16      21  parse_CK_packet  ",
+        "\n      37      13  extract_number  "}) {
     EXPECT_NE(eggbot.find(level), std::string::npos) << level;
   }
   // With any budget, -g holds the calls to the 31 levels, in every form.

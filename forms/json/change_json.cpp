@@ -111,6 +111,21 @@ void write_changes_json(const BuildSizes& old_build, const BuildSizes& new_build
     json.end_object();
   }
   json.end_array();
+  json.key("blocks");
+  json.begin_array();
+  for (const SizeChange& change : changes.blocks) {
+    json.begin_object();
+    json.key("name");
+    json.string(change.name);
+    json.key("file");
+    json.string(change.file);
+    json.key("kind");
+    json.string(MEMORY_KIND_NAMES[static_cast<std::size_t>(change.kind)]);
+    json.key("bytes");
+    write_triple(json, change.old_bytes, change.new_bytes);
+    json.end_object();
+  }
+  json.end_array();
   json.end_object();
 }
 

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "forms/json/utf8_text.h"
+
 namespace vadrimel {
 
 namespace {
@@ -14,10 +16,11 @@ constexpr std::string_view MARKER = "<!-- vadrimel size report -->\n";
 constexpr std::size_t CLOSING_ROOM = 200;
 
 /// A table cell of text as read: a code span, with what would end it or the
-/// table's cell written so that it cannot.
+/// table's cell written so that it cannot, and valid UTF-8 whatever the
+/// listing's bytes (GitHub ends a table at a row that is not).
 std::string cell(std::string_view text) {
   std::string written = "`";
-  for (const char character : text) {
+  for (const char character : as_valid_utf8(text)) {
     if (character == '|') {
       written += "\\|";
     } else if (character == '`') {
@@ -35,11 +38,28 @@ std::string signed_text(std::int64_t value) {
   return (value >= 0 ? "+" : "") + std::to_string(value);
 }
 
+/// A percentage to a tenth, with more digits where a change that is not
+/// zero would show as one.
 std::string percent(double value, bool sign) {
   std::array<char, 32> text{};
-  static_cast<void>(
-      std::snprintf(text.data(), text.size(), sign ? "%+.1f%%" : "%.1f%%", value));
+  for (int digits = 1; digits <= 6; ++digits) {
+    static_cast<void>(std::snprintf(text.data(), text.size(), sign ? "%+.*f%%" : "%.*f%%",
+                                    digits, value));
+    const std::string_view shown = text.data();
+    if (value == 0 || shown.find_first_of("123456789") != std::string_view::npos) {
+      break;
+    }
+  }
   return text.data();
+}
+
+/// The name of a file as a row shows it: after its last folder separator;
+/// a block's own name in parentheses ("(section ...)") as it is.
+std::string file_name(std::string_view path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  return path.starts_with('(') || separator == std::string_view::npos
+             ? std::string(path)
+             : std::string(path.substr(separator + 1));
 }
 
 std::string change_share(std::uint64_t old_value, std::uint64_t new_value) {
@@ -100,11 +120,11 @@ std::string summary_table(const BuildSizes& old_build, const BuildSizes& new_bui
   return text;
 }
 
-/// The rows of changed files and functions, each table's header a row of
-/// its own; how many of each changed.
+/// The rows of changed files and blocks, each table's header a row of its
+/// own; how many of each changed.
 std::vector<std::string> change_rows(const SizeChanges& changes,
                                      std::size_t& changed_files,
-                                     std::size_t& changed_functions) {
+                                     std::size_t& changed_blocks) {
   std::vector<std::string> rows;
   const auto change_cells = [](const SizeChange& change) {
     return " | " + std::to_string(change.old_bytes) + " | " +
@@ -119,18 +139,16 @@ std::vector<std::string> change_rows(const SizeChanges& changes,
       rows.push_back("| " + cell(change.name) + change_cells(change));
     }
   }
-  for (const SizeChange& change : changes.functions) {
+  for (const SizeChange& change : changes.blocks) {
     if (change.magnitude() != 0) {
-      if (changed_functions++ == 0) {
-        rows.emplace_back(
-            "\n| function | file | old | new | change |\n|:---|:---|---:|---:|---:|\n");
+      if (changed_blocks++ == 0) {
+        rows.emplace_back("\n| block | kind | file | old | new | change |\n"
+                          "|:---|:---|:---|---:|---:|---:|\n");
       }
-      const std::size_t separator = change.file.find_last_of("\\/");
-      rows.push_back("| " + cell(change.name) + " | " +
-                     cell(separator == std::string::npos
-                              ? change.file
-                              : change.file.substr(separator + 1)) +
-                     change_cells(change));
+      rows.push_back(
+          "| " + cell(change.name) + " | " +
+          std::string(MEMORY_KIND_NAMES[static_cast<std::size_t>(change.kind)]) + " | " +
+          cell(file_name(change.file)) + change_cells(change));
     }
   }
   return rows;
@@ -143,12 +161,15 @@ std::string pull_request_table(const BuildSizes& old_build, const BuildSizes& ne
                                const CallGraph& new_calls, std::size_t most) {
   std::string text = summary_table(old_build, new_build, old_calls, new_calls);
   std::size_t changed_files = 0;
-  std::size_t changed_functions = 0;
+  std::size_t changed_blocks = 0;
   const std::vector<std::string> rows =
-      change_rows(changes, changed_files, changed_functions);
+      change_rows(changes, changed_files, changed_blocks);
+  if (rows.empty()) {
+    return text + "\nNo file and no block changed.\n";
+  }
   text += "\n<details><summary>" + std::to_string(changed_files) + " file" +
-          (changed_files == 1 ? "" : "s") + " and " + std::to_string(changed_functions) +
-          " function" + (changed_functions == 1 ? "" : "s") + " changed</summary>\n";
+          (changed_files == 1 ? "" : "s") + " and " + std::to_string(changed_blocks) +
+          " block" + (changed_blocks == 1 ? "" : "s") + " changed</summary>\n";
   std::size_t shown = 0;
   for (; shown < rows.size() && text.size() + rows[shown].size() + CLOSING_ROOM <= most;
        ++shown) {

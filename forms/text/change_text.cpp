@@ -85,9 +85,14 @@ void write_change_table(const std::vector<SizeChange>& changes, std::string_view
     total.old_bytes += change.old_bytes;
     total.new_bytes += change.new_bytes;
     if (change.magnitude() != 0) {
-      write_row(change.old_bytes, change.new_bytes,
-                change.file.empty() ? change.name : change.name + "  " + change.file,
-                output);
+      std::string title =
+          change.file.empty() ? change.name : change.name + "  " + change.file;
+      if (change.kind != MemoryKind::CODE) {
+        title += "  (" +
+                 std::string(MEMORY_KIND_NAMES[static_cast<std::size_t>(change.kind)]) +
+                 ")";
+      }
+      write_row(change.old_bytes, change.new_bytes, title, output);
     }
   }
   write_row(total.old_bytes, total.new_bytes, "total", output);
@@ -121,7 +126,7 @@ void write_changes(const BuildSizes& old_build, const BuildSizes& new_build,
   }
   if (old_memory != nullptr && new_memory != nullptr) {
     output.write("\n");
-    write_change_table(changes.functions, "function", output);
+    write_change_table(changes.blocks, "block", output);
   }
 }
 
