@@ -2,6 +2,7 @@
 
 #include "driver/report_plan.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -20,6 +21,7 @@
 #include "forms/text/change_text.h"
 #include "forms/text/lookup_text.h"
 #include "forms/text/size_text.h"
+#include "model/build_time.h"
 #include "model/read_build.h"
 #include "reports/address_lookup.h"
 #include "reports/budgets.h"
@@ -52,6 +54,9 @@ private:
   /// report gave them, or when null as its build tells them.
   int finish(ReportOutput& report, const BuildSizes* checked, int status);
   std::optional<Failure> read_builds();
+  /// A note when the first of two builds was made after the second: the old
+  /// build goes first.
+  void note_if_reversed(const Build& first, const Build& second);
   int report_sizes();
   int look_up_addresses();
   int report_calls();
@@ -121,7 +126,21 @@ std::optional<Failure> ReportRun::read_builds() {
                   "Note: no map beside one listing, the listings compared alone:" +
                       (builds_[0]->map ? builds_[1] : builds_[0])->listing + "\n");
   }
+  if (plan_.builds == 2) {
+    note_if_reversed(*builds_[0], *builds_[1]);
+  }
   return std::nullopt;
+}
+
+void ReportRun::note_if_reversed(const Build& first, const Build& second) {
+  const std::optional<std::int64_t> first_made = seconds_of_date(first.date());
+  const std::optional<std::int64_t> second_made = seconds_of_date(second.date());
+  if (first_made && second_made && *first_made > *second_made) {
+    write_message(messages_, "Note: the first build was made after the second (" +
+                                 std::string(first.date()) + ", " +
+                                 std::string(second.date()) +
+                                 "); name the old build first:" + first.listing + "\n");
+  }
 }
 
 int ReportRun::report_sizes() {
@@ -195,8 +214,11 @@ int ReportRun::report_in_form() {
   }
   ReportOutput report(output_);
   if (request_.form == ReportForm::PULL_REQUEST) {
-    report.write(pull_request_table(sizes[0], sizes[1], *changes, builds_[0]->calls(),
-                                    builds_[1]->calls()));
+    const auto stacks_of = [](const Build& build) {
+      return BuildStacks{&build.calls(), &build.software_stack(), build.stack_size()};
+    };
+    report.write(pull_request_table(sizes[0], sizes[1], *changes, stacks_of(*builds_[0]),
+                                    stacks_of(*builds_[1])));
   } else {
     PageBuilds page;
     for (std::size_t index = 0; index < sizes.size(); ++index) {

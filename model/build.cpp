@@ -45,6 +45,13 @@ ListingTable& Build::table() {
   return *table_;
 }
 
+std::string_view Build::date() const {
+  if (!table_->generated().empty()) {
+    return table_->generated();
+  }
+  return map ? std::string_view(map->map.created) : std::string_view();
+}
+
 std::uint64_t Build::listing_bytes() const {
   std::uint64_t bytes = 0;
   for (const auto& [path, file] : table_->files()) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "listing/listing_table.h"
@@ -82,6 +83,9 @@ public:
   }
   /// The bytes of code the listing holds.
   [[nodiscard]] std::uint64_t listing_bytes() const;
+  /// When the build was made, as the listing writes it, else as the map
+  /// does; empty when neither says.
+  [[nodiscard]] std::string_view date() const;
   /// The memory the map names; null without a map.
   [[nodiscard]] const BuildMemory* memory() const { return map ? &map->memory : nullptr; }
   /// The calls of the listing's code, worked out on first use; empty without

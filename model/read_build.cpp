@@ -65,14 +65,19 @@ std::optional<Failure> find_map(const char* named, Build& build) {
   }
   const MapsBeside beside = maps_beside(build.listing);
   if (!beside.several.empty()) {
+    // A folder of many builds' maps: the first few named, the rest counted.
+    constexpr std::size_t NAMED = 3;
     std::string maps;
-    for (const std::string& map : beside.several) {
-      maps += (maps.empty() ? "" : ", ") + map;
+    for (std::size_t index = 0; index < beside.several.size() && index < NAMED; ++index) {
+      maps += (maps.empty() ? "" : ", ") + beside.several[index];
     }
-    build.notes.push_back("Note: " + std::to_string(beside.several.size()) +
-                          " maps lie beside the listing and none has its name (" + maps +
-                          "), reported without them; choose one with -M<map>:" +
-                          build.listing + "\n");
+    if (beside.several.size() > NAMED) {
+      maps += " and " + std::to_string(beside.several.size() - NAMED) + " more";
+    }
+    build.notes.push_back(
+        "Note: " + std::to_string(beside.several.size()) +
+        " maps lie beside the listing and none has its name (" + maps +
+        "), reported without them; choose one with -M<map>:" + build.listing + "\n");
   }
   return beside.map ? read_map(*beside.map, false, build) : std::nullopt;
 }
@@ -92,8 +97,8 @@ bool begins_as_map(const std::string& path) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
-    while (!line.empty() && (line.front() == ' ' || line.back() == ' ' ||
-                             line.back() == '\r')) {
+    while (!line.empty() &&
+           (line.front() == ' ' || line.back() == ' ' || line.back() == '\r')) {
       line = line.front() == ' ' ? line.substr(1) : line.substr(0, line.size() - 1);
     }
     if (line == "Section Info") {

@@ -543,7 +543,9 @@ TEST_F(CorpusTest, BlockRowsAddUpToTheirFilesChange) {
   std::vector<std::unique_ptr<Build>> read;
   std::vector<BuildSizes> sizes;
   for (const std::string& build : builds) {
-    read.push_back(std::make_unique<Build>(BuildNeeds{.block_places = true}));
+    BuildNeeds needs;
+    needs.block_places = true;
+    read.push_back(std::make_unique<Build>(needs));
     ASSERT_FALSE(read_build(history + build + ".lst", nullptr, lines, *read.back()));
     sizes.push_back(sizes_of(*read.back()));
   }

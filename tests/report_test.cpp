@@ -603,6 +603,7 @@ const std::vector<FormCase> FORM_CASES = {
      "| share of the part (100) | 30.0% | 30.0% | +0.0% | |\n"
      "| data memory | 4 | 4 | +0 | +0.0% |\n"
      "| return stack, of 31 levels | 1 | 1 | +0 | |\n"
+     "| software stack, bytes | 0 | 0 | +0 | |\n"
      "\n"
      "<details><summary>0 files and 2 blocks changed</summary>\n"
      "\n"
@@ -782,6 +783,14 @@ const std::vector<FormCase> FORM_CASES = {
      "Note: no map beside one listing, the listings compared alone:bare/alone.lst\n"
      "Over budget: flash 30 bytes, 1 over the limit of 29:new.lst\n"
      "Over budget: ram 4 bytes, 1 over the limit of 3:new.lst\n"},
+    {"the newer build first",
+     {"-s0", "dated/late.lst", "dated/early.lst"},
+     0,
+     "*",
+     "Note: the first build was made after the second (Sat Jan 27 09:31:58 2024, Wed Nov "
+     "22 "
+     "11:26:51 2023); name the old build first:dated/late.lst\n"},
+    {"the older build first", {"-s0", "dated/early.lst", "dated/late.lst"}, 0, "*", ""},
     {"-a checks no budgets",
      {"-a", "-Lflash=10", "new.lst", "0"},
      1,
@@ -800,6 +809,15 @@ TEST(ReportTest, FormsAndBudgets) {
   // Listings with no map beside them.
   fs::create_directories(folder / "bare");
   testing::write_file((folder / "bare" / "alone.lst").string(), small_listing("ec08"));
+  // Builds whose listings say when they were made.
+  fs::create_directories(folder / "dated");
+  for (const auto& [name, date] : {std::pair{"late.lst", "Sat Jan 27 09:31:58 2024"},
+                                   std::pair{"early.lst", "Wed Nov 22 11:26:51 2023"}}) {
+    testing::write_file(
+        (folder / "dated" / name).string(),
+        "MP2COD 5.00, COFF to COD File Converter\nListing File Generated: " +
+            std::string(date) + "\n" + small_listing("ec08"));
+  }
   // A byte pushed and popped.
   testing::write_file((folder / "bare" / "stack.lst").string(),
                       HEADER +
@@ -902,10 +920,42 @@ TEST(PullRequestTableTest, CellsAndShares) {
                                 {},
                                 MemoryKind::ROM_DATA,
                                 test.owner});
-    const CallGraph none;
     const std::string table = pull_request_table(
-        old_build, new_build, changes_of(old_build, new_build), none, none);
+        old_build, new_build, changes_of(old_build, new_build), {}, {});
     EXPECT_NE(table.find(test.out), std::string::npos) << table;
+  }
+}
+
+// The software stack's row: a change only between two exact figures.
+TEST(PullRequestTableTest, SoftwareStackRow) {
+  struct Case {
+    std::optional<std::int64_t> old_height;
+    bool old_at_least;
+    std::optional<std::int64_t> new_height;
+    std::optional<std::uint64_t> size;
+    std::string_view row;
+  };
+  const Case cases[] = {
+      {5, false, 7, 192, "| software stack, of 192 bytes | 5 | 7 | +2 | |\n"},
+      {5, true, 7, std::nullopt, "| software stack, bytes | >=5 | 7 |  | |\n"},
+      {std::nullopt, false, 7, 192,
+       "| software stack, of 192 bytes | unknown | 7 |  | |\n"},
+  };
+  CallGraph calls;
+  calls.roots.push_back({"reset", 0});
+  for (const Case& test : cases) {
+    const auto stack = [&](std::optional<std::int64_t> height, bool at_least) {
+      SoftwareStack software;
+      software.roots.push_back({calls.roots[0], {height, height, 0, at_least}, {}});
+      return software;
+    };
+    const SoftwareStack before = stack(test.old_height, test.old_at_least);
+    const SoftwareStack after = stack(test.new_height, false);
+    const BuildSizes sizes;
+    const std::string table =
+        pull_request_table(sizes, sizes, changes_of(sizes, sizes), {&calls, &before, 192},
+                           {&calls, &after, test.size});
+    EXPECT_NE(table.find(test.row), std::string::npos) << table;
   }
 }
 
@@ -921,11 +971,9 @@ TEST(PullRequestTableTest, LongTablesAreCut) {
     new_build.files.push_back({name, 12, 12, 0});
   }
   const SizeChanges changes = changes_of(old_build, new_build);
-  const CallGraph none;
-  const std::string whole = pull_request_table(old_build, new_build, changes, none, none);
+  const std::string whole = pull_request_table(old_build, new_build, changes, {}, {});
   EXPECT_EQ(whole.find("left out"), std::string::npos);
-  const std::string cut =
-      pull_request_table(old_build, new_build, changes, none, none, 2000);
+  const std::string cut = pull_request_table(old_build, new_build, changes, {}, {}, 2000);
   EXPECT_LE(cut.size(), 2000U);
   EXPECT_NE(
       cut.find(" more rows left out: the comment would be too long.\n\n</details>\n"),

@@ -84,9 +84,26 @@ std::string levels_text(const std::optional<std::uint64_t>& levels) {
   return levels ? std::to_string(*levels) : std::string("unbounded");
 }
 
+/// The software stack's row: a change where both are known exactly (two
+/// lower bounds tell none).
+std::string software_stack_row(const StackFigures& before, const StackFigures& after,
+                               const std::optional<std::uint64_t>& size) {
+  const auto figure = [](const StackFigures& worst) {
+    return worst.height ? (worst.at_least ? ">=" : "") + std::to_string(*worst.height)
+                        : std::string("unknown");
+  };
+  return "| software stack" +
+         (size ? ", of " + std::to_string(*size) + " bytes" : std::string(", bytes")) +
+         " | " + figure(before) + " | " + figure(after) + " | " +
+         (before.height && after.height && !before.at_least && !after.at_least
+              ? signed_text(*after.height - *before.height)
+              : std::string()) +
+         " | |\n";
+}
+
 /// The summary table.
 std::string summary_table(const BuildSizes& old_build, const BuildSizes& new_build,
-                          const CallGraph& old_calls, const CallGraph& new_calls) {
+                          const BuildStacks& old_stacks, const BuildStacks& new_stacks) {
   const bool mapped = old_build.map != nullptr && new_build.map != nullptr;
   std::string text(MARKER);
   text += "| | old | new | change | % |\n|:---|---:|---:|---:|---:|\n";
@@ -108,14 +125,23 @@ std::string summary_table(const BuildSizes& old_build, const BuildSizes& new_bui
     text += summary_row("program memory (code in the listing)", old_build.listing_bytes,
                         new_build.listing_bytes);
   }
-  if (!old_calls.roots.empty() && !new_calls.roots.empty()) {
-    const std::optional<std::uint64_t> before = old_calls.worst_case();
-    const std::optional<std::uint64_t> after = new_calls.worst_case();
+  if (old_stacks.calls == nullptr || new_stacks.calls == nullptr ||
+      old_stacks.calls->roots.empty() || new_stacks.calls->roots.empty()) {
+    return text;
+  }
+  {
+    const std::optional<std::uint64_t> before = old_stacks.calls->worst_case();
+    const std::optional<std::uint64_t> after = new_stacks.calls->worst_case();
     text += "| return stack, of " + std::to_string(RETURN_STACK_LEVELS) + " levels | " +
             levels_text(before) + " | " + levels_text(after) + " | " +
             (before && after ? signed_text(static_cast<std::int64_t>(*after - *before))
                              : std::string()) +
             " | |\n";
+  }
+  if (old_stacks.software != nullptr && new_stacks.software != nullptr) {
+    text +=
+        software_stack_row(old_stacks.software->worst_case(),
+                           new_stacks.software->worst_case(), new_stacks.software_size);
   }
   return text;
 }
@@ -157,9 +183,9 @@ std::vector<std::string> change_rows(const SizeChanges& changes,
 } // namespace
 
 std::string pull_request_table(const BuildSizes& old_build, const BuildSizes& new_build,
-                               const SizeChanges& changes, const CallGraph& old_calls,
-                               const CallGraph& new_calls, std::size_t most) {
-  std::string text = summary_table(old_build, new_build, old_calls, new_calls);
+                               const SizeChanges& changes, const BuildStacks& old_stacks,
+                               const BuildStacks& new_stacks, std::size_t most) {
+  std::string text = summary_table(old_build, new_build, old_stacks, new_stacks);
   std::size_t changed_files = 0;
   std::size_t changed_blocks = 0;
   const std::vector<std::string> rows =
