@@ -1,12 +1,14 @@
 // The PIC18 decoder: what each kind of instruction does to the flow, by the
-// encoding of the instruction set.
+// encoding of the instruction set; the graph of what the roots reach.
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <vector>
 
+#include "model/pic18/instruction_graph.h"
 #include "model/pic18/pic18_instruction.h"
+#include "pic18_words.h"
 
 namespace vadrimel {
 namespace {
@@ -65,6 +67,21 @@ TEST(Pic18Test, EachInstructionHasItsFlow) {
       EXPECT_EQ(decoded.target, test.target) << test.name;
     }
   }
+}
+
+// Entries asked for where the listing has no instruction (a map's block of
+// library code, an odd address) are none; a call's target is one.
+TEST(InstructionGraphTest, EntriesAreWhatTheListingHolds) {
+  ProgramImage image;
+  for (const auto& [address, value] :
+       pic18::program({pic18::rcall(0x0, 0x40), pic18::word(0x2, pic18::RETURN),
+                       pic18::word(0x40, pic18::RETURN)})) {
+    image.set(address, value);
+  }
+  const std::vector<std::uint64_t> roots = {0x0, 0x100, 0x41};
+  const InstructionGraph graph(image, roots);
+  EXPECT_EQ(graph.entries(), (std::vector<std::uint64_t>{0x0, 0x40}));
+  EXPECT_EQ(graph.nodes().size(), 3U);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "forms/json/json_writer.h"
 #include "forms/json/size_json.h"
 #include "forms/page/page_assets.h"
+#include "reports/function_depths.h"
 
 namespace vadrimel {
 
@@ -49,6 +50,23 @@ void write_blocks(const BuildSizes& sizes, JsonWriter& json) {
   json.end_array();
 }
 
+/// The depth of each of the sizes' functions from its own start, in their
+/// order: null where unbounded or not listed.
+void write_depths(const Build& build, const BuildSizes& sizes, JsonWriter& json) {
+  json.begin_array();
+  for (const FunctionDepth& depth : function_depths(build, sizes)) {
+    json.begin_object();
+    json.key("listed");
+    json.boolean(depth.listed);
+    json.key("depth");
+    json.number_or_null(depth.depth);
+    json.key("reached");
+    json.boolean(depth.reached);
+    json.end_object();
+  }
+  json.end_array();
+}
+
 } // namespace
 
 void write_build_page(const PageBuilds& builds, ReportOutput& output) {
@@ -60,12 +78,14 @@ void write_build_page(const PageBuilds& builds, ReportOutput& output) {
   json.begin_object();
   json.key("builds");
   json.begin_array();
-  for (const BuildSizes* sizes : builds.sizes) {
+  for (std::size_t index = 0; index < builds.sizes.size(); ++index) {
     json.begin_object();
     json.key("sizes");
-    write_sizes_json(*sizes, json);
+    write_sizes_json(*builds.sizes[index], json);
     json.key("blocks");
-    write_blocks(*sizes, json);
+    write_blocks(*builds.sizes[index], json);
+    json.key("depths");
+    write_depths(*builds.builds[index], *builds.sizes[index], json);
     json.end_object();
   }
   json.end_array();
@@ -83,7 +103,14 @@ void write_build_page(const PageBuilds& builds, ReportOutput& output) {
     json.null();
   }
   json.end_object();
-  write_with(PAGE_HTML.substr(data + DATA_MARK.size()), SCRIPT_MARK, PAGE_JS, output);
+  // The script's parts, each using those before it.
+  const std::string_view rest = PAGE_HTML.substr(data + DATA_MARK.size());
+  const std::size_t script = rest.find(SCRIPT_MARK);
+  output.write(rest.substr(0, script));
+  for (const std::string_view part : {PAGE_PARTS_JS, PAGE_TREEMAP_JS, PAGE_JS}) {
+    output.write(part);
+  }
+  output.write(rest.substr(script + SCRIPT_MARK.size()));
 }
 
 } // namespace vadrimel

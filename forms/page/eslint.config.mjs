@@ -2,7 +2,7 @@
 // script, strict, run once as the page loads.
 export default [
   {
-    files: ["**/page.js"],
+    files: ["**/*.js"],
     languageOptions: {
       ecmaVersion: 2022,
       sourceType: "script",

@@ -1,4 +1,8 @@
+// The page of one build, or of two compared (the old one first): the
+// summary, what changed, the treemaps, the functions, the deepest chains.
 "use strict";
+/* global element, placeOf, baseName, hex, signed, percentText, stackText, matchedName, sortableTable, drawTreemap */
+
 const data = JSON.parse(document.getElementById("vadrimel-data").textContent);
 const builds = data.builds;
 const build = builds[builds.length - 1];
@@ -7,168 +11,111 @@ const calls = data.calls[data.calls.length - 1];
 const KIND_COLORS = {
   "code": "#6a9fd8", "strings": "#e3a34a", "rom data": "#b58ad6",
   "initial values": "#8fbf6a", "config": "#d66a6a", "variables": "#5bb5b0",
-  "stack": "#aaaaaa", "source file": "#6a9fd8"
+  "stack": "#aaaaaa"
 };
-const CHANGE_COLORS = {
-  "grown": "#d9534f", "shrunk": "#5cb85c", "new": "#f0a030", "unchanged": "#cccccc"
-};
+const CHANGE_COLORS = { "grown": "#d9534f", "shrunk": "#5cb85c", "new": "#f0a030", "unchanged": "#cccccc" };
 const PROGRAM_KINDS = ["code", "strings", "rom data", "initial values", "config"];
+// The new build coloured by change where both builds have a map to compare.
+const comparing = builds.length > 1 && builds[0].sizes.map !== null && sizes.map !== null;
 
-function element(tag, text, className) {
-  const made = document.createElement(tag);
-  if (text !== undefined && text !== null) made.textContent = String(text);
-  if (className) made.className = className;
-  return made;
-}
-function placeOf(item) {
-  return item.line !== null && item.line !== undefined ? item.file + ":" + item.line : item.file;
-}
-function baseName(path) {
-  const cut = Math.max(path.lastIndexOf("\\"), path.lastIndexOf("/"));
-  return cut < 0 ? path : path.slice(cut + 1);
-}
-function hex(address) {
-  return "0x" + address.toString(16).padStart(6, "0");
+// A build's figures, as the summary shows them: each a number or null.
+function figuresOf(index) {
+  const entry = builds[index];
+  const program = entry.sizes.program_memory;
+  const stacks = data.calls[index];
+  const known = stacks && stacks.roots.length > 0;
+  const software = known ? stacks.software_stack : null;
+  return {
+    program: program.used,
+    share: program.size ? 100 * program.used / program.size : null,
+    size: program.size,
+    data: entry.sizes.data_memory === null ? null : entry.sizes.data_memory.used,
+    returnStack: known ? stacks.worst_case : undefined,
+    levels: known ? stacks.levels : null,
+    software: software ? software.worst_case : undefined,
+    softwareAtLeast: software ? software.at_least : false,
+    softwareSize: software ? software.size : null
+  };
 }
 
-// Squarified treemap: each item gets a rectangle whose area is its share of
-// the whole rectangle, as near a square as the row allows.
-function worstRatio(row, side) {
-  const sum = row.reduce((total, part) => total + part.area, 0);
-  let worst = 0;
-  for (const part of row) {
-    const ratio = Math.max(side * side * part.area / (sum * sum), sum * sum / (side * side * part.area));
-    worst = Math.max(worst, ratio);
+function drawOneSummary(facts, fact) {
+  fact("listing", sizes.listing);
+  fact("map", sizes.map === null ? "none beside the listing" : sizes.map);
+  const figures = figuresOf(builds.length - 1);
+  const used = element("span");
+  if (figures.size !== null) {
+    const bar = element("span", null, "bar");
+    const fill = element("span", null, "fill");
+    fill.style.width = Math.min(100, figures.share) + "%";
+    bar.appendChild(fill);
+    used.appendChild(bar);
+    used.appendChild(document.createTextNode(" " + figures.program + " of " + figures.size + " bytes (" +
+      percentText(figures.share, false) + ")"));
+  } else {
+    used.textContent = figures.program + " bytes of code in the listing";
   }
-  return worst;
-}
-function squarify(items, x, y, width, height) {
-  const total = items.reduce((sum, item) => sum + item.value, 0);
-  if (total <= 0) return;
-  let rest = items.map(item => ({ item, area: item.value * width * height / total }));
-  while (rest.length > 0) {
-    const side = Math.min(width, height);
-    let row = [rest[0]];
-    let taken = 1;
-    let worst = worstRatio(row, side);
-    while (taken < rest.length) {
-      const longer = row.concat([rest[taken]]);
-      const ratio = worstRatio(longer, side);
-      if (ratio > worst) break;
-      row = longer;
-      worst = ratio;
-      ++taken;
-    }
-    const rowArea = row.reduce((sum, part) => sum + part.area, 0);
-    if (width >= height) {
-      const columnWidth = rowArea / height;
-      let top = y;
-      for (const part of row) {
-        const partHeight = part.area / columnWidth;
-        part.item.rect = { x, y: top, width: columnWidth, height: partHeight };
-        top += partHeight;
-      }
-      x += columnWidth;
-      width -= columnWidth;
-    } else {
-      const rowHeight = rowArea / width;
-      let left = x;
-      for (const part of row) {
-        const partWidth = part.area / rowHeight;
-        part.item.rect = { x: left, y, width: partWidth, height: rowHeight };
-        left += partWidth;
-      }
-      y += rowHeight;
-      height -= rowHeight;
-    }
-    rest = rest.slice(taken);
+  fact("program memory", used);
+  if (figures.data !== null) fact("data memory", figures.data + " bytes");
+  if (figures.returnStack !== undefined) {
+    const worst = figures.returnStack;
+    fact("return stack", element("span", worst === null ? "unbounded (a cycle of calls)" :
+      worst + " of " + figures.levels + " levels at worst", worst === null || worst > figures.levels ? "over" : ""));
+  }
+  if (figures.software !== undefined) {
+    const worst = figures.software;
+    fact("software stack", element("span", worst === null ? "not known" :
+      stackText(worst, figures.softwareAtLeast) + (figures.softwareSize === null ? "" : " of " + figures.softwareSize) +
+      " bytes at worst", worst !== null && figures.softwareSize !== null && worst > figures.softwareSize ? "over" : ""));
   }
 }
 
-// A treemap of blocks grouped by file: a rectangle per file tiled by a
-// rectangle per block, so that every block's area is proportional to its
-// bytes across the whole map.
-function drawTreemap(container, blocks, colorOf) {
-  const width = container.clientWidth;
-  const height = container.clientHeight;
-  const byFile = new Map();
-  for (const block of blocks) {
-    if (!byFile.has(block.group)) byFile.set(block.group, []);
-    byFile.get(block.group).push(block);
+// Two builds: their names, then a row per figure with old, new and change.
+function drawTwoSummaries(facts, fact, summary) {
+  fact("old", builds[0].sizes.listing + (builds[0].sizes.map === null ? " (no map)" : ""));
+  fact("new", sizes.listing + (sizes.map === null ? " (no map)" : ""));
+  const before = figuresOf(0);
+  const after = figuresOf(1);
+  const table = element("table");
+  table.id = "figures";
+  const head = element("tr");
+  for (const title of ["", "old", "new", "change"]) head.appendChild(element("th", title));
+  table.appendChild(head);
+  function row(title, old, now, change) {
+    const line = element("tr");
+    line.appendChild(element("td", title));
+    for (const cell of [old, now, change]) line.appendChild(element("td", cell, "n"));
+    table.appendChild(line);
   }
-  const files = [...byFile.entries()].map(([name, members]) => ({
-    name, members, value: members.reduce((sum, block) => sum + block.bytes, 0)
-  })).sort((a, b) => b.value - a.value || (a.name < b.name ? -1 : 1));
-  squarify(files, 0, 0, width, height);
-  for (const file of files) {
-    file.members.sort((a, b) => b.bytes - a.bytes || a.address - b.address);
-    squarify(file.members.map(block => Object.assign(block, { value: block.bytes })),
-      file.rect.x, file.rect.y, file.rect.width, file.rect.height);
-    for (const block of file.members) {
-      const box = element("div", null, "block");
-      const r = block.rect;
-      box.style.left = r.x + "px";
-      box.style.top = r.y + "px";
-      box.style.width = r.width + "px";
-      box.style.height = r.height + "px";
-      box.style.background = colorOf(block);
-      box.dataset.name = block.name;
-      box.dataset.bytes = String(block.bytes);
-      box.title = block.name + "\n" + block.bytes + " bytes, " + block.kind + "\n" + placeOf(block);
-      if (r.width > 44 && r.height > 14) box.textContent = block.name;
-      container.appendChild(box);
-    }
-    const frame = element("div", null, "file");
-    const r = file.rect;
-    frame.style.left = r.x + "px";
-    frame.style.top = r.y + "px";
-    frame.style.width = r.width + "px";
-    frame.style.height = r.height + "px";
-    frame.title = file.name;
-    if (r.width > 60 && r.height > 28) frame.appendChild(element("span", baseName(file.name), "file-name"));
-    container.appendChild(frame);
+  const mapped = before.size !== null && after.size !== null;
+  row(mapped ? "program memory, bytes" : "program memory (code in the listing), bytes",
+    before.program, after.program, signed(after.program - before.program));
+  if (mapped) {
+    row("share of the part (" + after.size + ")", percentText(before.share, false), percentText(after.share, false),
+      percentText(after.share - before.share, true));
   }
-}
-
-function sortableTable(table, columns, rows) {
-  let sortedBy = -1;
-  let ascending = true;
-  const head = element("thead");
-  const headRow = element("tr");
-  const body = element("tbody");
-  columns.forEach((column, index) => {
-    const cell = element("th", column.title);
-    cell.addEventListener("click", () => {
-      ascending = sortedBy === index ? !ascending : !column.numeric;
-      sortedBy = index;
-      rows.sort((a, b) => {
-        const left = column.value(a);
-        const right = column.value(b);
-        const order = left < right ? -1 : left > right ? 1 : 0;
-        return ascending ? order : -order;
-      });
-      fill();
-    });
-    headRow.appendChild(cell);
-  });
-  head.appendChild(headRow);
-  function fill() {
-    body.replaceChildren();
-    for (const row of rows) {
-      const line = element("tr");
-      for (const column of columns) {
-        line.appendChild(element("td", column.text ? column.text(row) : column.value(row), column.numeric ? "n" : ""));
-      }
-      body.appendChild(line);
-    }
+  if (before.data !== null && after.data !== null) row("data memory, bytes", before.data, after.data, signed(after.data - before.data));
+  if (before.returnStack !== undefined && after.returnStack !== undefined) {
+    const known = before.returnStack !== null && after.returnStack !== null;
+    row("return stack, of " + after.levels + " levels", stackText(before.returnStack, false), stackText(after.returnStack, false),
+      known ? signed(after.returnStack - before.returnStack) : "");
   }
-  table.replaceChildren(head, body);
-  fill();
+  if (before.software !== undefined && after.software !== undefined) {
+    // Two lower bounds tell no change.
+    const known = before.software !== null && after.software !== null && !before.softwareAtLeast && !after.softwareAtLeast;
+    row("software stack" + (after.softwareSize === null ? "" : ", of " + after.softwareSize) + " bytes",
+      stackText(before.software, before.softwareAtLeast), stackText(after.software, after.softwareAtLeast),
+      known ? signed(after.software - before.software) : "");
+  }
+  summary.appendChild(facts);
+  summary.appendChild(table);
 }
 
 function drawSummary() {
   const summary = document.getElementById("summary");
-  document.getElementById("title").textContent = "Build of " + baseName(sizes.listing);
+  const title = builds.length > 1 ? "Build of " + baseName(sizes.listing) + " against " + baseName(builds[0].sizes.listing) :
+    "Build of " + baseName(sizes.listing);
+  document.getElementById("title").textContent = title;
+  document.title = "vadrimel: " + title;
   const facts = element("dl");
   function fact(term, value) {
     facts.appendChild(element("dt", term));
@@ -176,30 +123,12 @@ function drawSummary() {
     if (value instanceof Node) description.appendChild(value); else description.textContent = value;
     facts.appendChild(description);
   }
-  fact("listing", sizes.listing);
-  fact("map", sizes.map === null ? "none beside the listing" : sizes.map);
-  const program = sizes.program_memory;
-  const used = element("span");
-  if (program.size !== null) {
-    const bar = element("span", null, "bar");
-    const fill = element("span", null, "fill");
-    fill.style.width = Math.min(100, 100 * program.used / program.size) + "%";
-    bar.appendChild(fill);
-    used.appendChild(bar);
-    used.appendChild(document.createTextNode(" " + program.used + " of " + program.size + " bytes (" +
-      (100 * program.used / program.size).toFixed(1) + "%)"));
+  if (builds.length > 1) {
+    drawTwoSummaries(facts, fact, summary);
   } else {
-    used.textContent = program.used + " bytes of code in the listing";
+    drawOneSummary(facts, fact);
+    summary.appendChild(facts);
   }
-  fact("program memory", used);
-  if (sizes.data_memory !== null) fact("data memory", sizes.data_memory.used + " bytes");
-  if (calls && calls.roots.length > 0) {
-    const worst = calls.worst_case;
-    const stack = element("span", worst === null ? "unbounded (a cycle of calls)" :
-      worst + " of " + calls.levels + " levels at worst", worst === null || worst > calls.levels ? "over" : "");
-    fact("return stack", stack);
-  }
-  summary.appendChild(facts);
 }
 
 function blocksOf(entry, program) {
@@ -207,61 +136,79 @@ function blocksOf(entry, program) {
     .map(block => Object.assign({ group: block.owner }, block));
 }
 
+// How each block of the new build changed, by its matched name and file.
+function changeColors() {
+  const keyOf = block => matchedName(block.name) + "|" + baseName(block.owner);
+  const totals = entry => {
+    const bytes = new Map();
+    for (const block of entry.blocks) bytes.set(keyOf(block), (bytes.get(keyOf(block)) || 0) + block.bytes);
+    return bytes;
+  };
+  const before = totals(builds[0]);
+  const after = totals(build);
+  return block => {
+    const old = before.get(keyOf(block));
+    const now = after.get(keyOf(block));
+    block.change = old === undefined ? "new" : now > old ? "grown" : now < old ? "shrunk" : "unchanged";
+    return CHANGE_COLORS[block.change];
+  };
+}
+
 function drawMaps() {
-  const legend = document.getElementById("legend");
-  const comparing = builds.length > 1;
-  let colorOf = block => KIND_COLORS[block.kind] || "#999";
-  if (comparing) {
-    const before = new Map();
-    for (const block of builds[0].blocks) before.set(block.name + "|" + baseName(block.owner), block.bytes);
-    colorOf = block => {
-      const key = block.name + "|" + baseName(block.owner);
-      const old = before.get(key);
-      block.change = old === undefined ? "new" : block.bytes > old ? "grown" : block.bytes < old ? "shrunk" : "unchanged";
-      return CHANGE_COLORS[block.change];
-    };
-    const after = new Set(build.blocks.map(block => block.name + "|" + baseName(block.owner)));
-    const removed = builds[0].blocks.filter(block => !after.has(block.name + "|" + baseName(block.owner)));
-    const list = document.getElementById("removed");
-    if (removed.length > 0) {
-      list.appendChild(element("h3", "Removed blocks"));
-      const items = element("ul");
-      for (const block of removed) items.appendChild(element("li", block.name + " (" + block.bytes + " bytes, " + block.owner + ")"));
-      list.appendChild(items);
-    }
+  const program = document.getElementById("program");
+  if (sizes.map === null) {
+    const files = sizes.files.filter(file => file.flash > 0).map(file => ({
+      group: file.file, name: baseName(file.file), file: file.file, line: null, bytes: file.flash,
+      kind: "code", address: 0
+    }));
+    drawTreemap(program, files, () => KIND_COLORS.code);
+    document.getElementById("data-section").hidden = true;
+    return new Set(["code"]);
   }
+  const colorOf = comparing ? changeColors() : block => KIND_COLORS[block.kind] || "#999";
+  const shown = [blocksOf(build, true), blocksOf(build, false)];
+  drawTreemap(program, shown[0], colorOf);
+  drawTreemap(document.getElementById("data-map"), shown[1], colorOf);
+  return new Set(shown.flat().map(block => comparing ? block.change : block.kind));
+}
+
+// The legend of what the maps show, and the blocks the new build lost.
+function drawLegend(shown) {
+  const legend = document.getElementById("legend");
   for (const [name, color] of Object.entries(comparing ? CHANGE_COLORS : KIND_COLORS)) {
-    if (!comparing && name === "source file") continue;
+    if (!shown.has(name)) continue;
     const key = element("span", name);
     key.style.background = color;
     legend.appendChild(key);
   }
-  if (sizes.map === null) {
-    const files = sizes.files.filter(file => file.flash > 0).map(file => ({
-      group: file.file, name: baseName(file.file), file: file.file, line: null, bytes: file.flash,
-      kind: "source file", address: 0
-    }));
-    drawTreemap(document.getElementById("program"), files, () => KIND_COLORS["source file"]);
-    document.getElementById("data-section").hidden = true;
-    return;
+  const removed = data.changes ? data.changes.blocks.filter(block => block.bytes.new === 0) : [];
+  if (removed.length > 0) {
+    const list = document.getElementById("removed");
+    list.appendChild(element("h3", "Removed blocks"));
+    const items = element("ul");
+    for (const block of removed) {
+      items.appendChild(element("li", block.name + " (" + block.bytes.old + " bytes, " + block.kind + ", " + block.file + ")"));
+    }
+    list.appendChild(items);
   }
-  drawTreemap(document.getElementById("program"), blocksOf(build, true), colorOf);
-  drawTreemap(document.getElementById("data-map"), blocksOf(build, false), colorOf);
 }
 
 function drawFunctions() {
-  const depths = new Map();
-  if (calls) for (const function_ of calls.functions) depths.set(function_.address, function_.depth);
-  const rows = sizes.functions.map(function_ => Object.assign({ depth: depths.has(function_.address) ? depths.get(function_.address) : null }, function_));
+  const rows = sizes.functions.map((function_, index) => Object.assign({ depth: build.depths[index] }, function_));
   if (rows.length === 0) {
     document.getElementById("functions-section").hidden = true;
     return;
   }
+  const depthValue = row => !row.depth || !row.depth.listed ? -2 : row.depth.depth === null ? Infinity : row.depth.depth;
+  const depthText = row => {
+    if (!row.depth || !row.depth.listed) return "";
+    return (row.depth.depth === null ? "unbounded" : String(row.depth.depth)) + (row.depth.reached ? "" : " (no root reaches it)");
+  };
   sortableTable(document.getElementById("functions"), [
     { title: "function", value: row => row.name },
     { title: "bytes", value: row => row.bytes, numeric: true },
     { title: "address", value: row => row.address, text: row => hex(row.address), numeric: true },
-    { title: "depth", value: row => row.depth === null ? -1 : row.depth, text: row => row.depth === null ? "" : row.depth, numeric: true },
+    { title: "depth", value: depthValue, text: depthText, numeric: true },
     { title: "place", value: row => placeOf(row) }
   ], rows);
 }
@@ -272,11 +219,26 @@ function drawChains() {
     document.getElementById("chains-section").hidden = true;
     return;
   }
+  const via = level => level.via && level.via.length > 0 ? "via " + level.via.join(", ") + " \u2192 " : "";
   for (const root of calls.roots) {
     chains.appendChild(element("h3", "From " + root.root + ": " + (root.depth === null ? "unbounded" : root.depth + " levels")));
     const list = element("ol");
-    for (const level of root.chain) list.appendChild(element("li", level.name + "  " + (level.file === null ? "(not in the listing)" : level.file + ":" + level.line)));
+    for (const level of root.chain) {
+      list.appendChild(element("li", via(level) + level.name + "  " + (level.file === null ? "(not in the listing)" : level.file + ":" + level.line)));
+    }
     chains.appendChild(list);
+  }
+  for (const root of calls.software_stack.roots) {
+    chains.appendChild(element("h3", "Software stack from " + root.root + ": " +
+      (root.height === null ? "not known" : stackText(root.height, root.at_least) + " bytes")));
+    if (root.chain.length === 0 || root.height === null) continue;
+    const table = element("table");
+    sortableTable(table, [
+      { title: "offset", value: level => level.offset, numeric: true },
+      { title: "frame", value: level => level.frame === null ? -1 : level.frame, text: level => level.frame === null ? "unknown" : level.frame, numeric: true },
+      { title: "function", value: level => via(level) + level.name }
+    ], root.chain.slice());
+    chains.appendChild(table);
   }
 }
 
@@ -287,20 +249,25 @@ function drawChanges() {
   }
   const changes = data.changes;
   const files = changes.files.filter(file => file.flash.change !== 0);
-  const functions = changes.functions.filter(function_ => function_.bytes.change !== 0);
+  const blocks = changes.blocks.filter(block => block.bytes.change !== 0);
+  if (files.length === 0 && blocks.length === 0) {
+    document.getElementById("changes-section").appendChild(element("p", "No file and no block changed."));
+    return;
+  }
   sortableTable(document.getElementById("changed-files"), [
     { title: "file", value: row => row.file },
     { title: "old", value: row => row.flash.old, numeric: true },
     { title: "new", value: row => row.flash.new, numeric: true },
-    { title: "change", value: row => row.flash.change, numeric: true }
+    { title: "change", value: row => row.flash.change, text: row => signed(row.flash.change), numeric: true }
   ], files);
-  sortableTable(document.getElementById("changed-functions"), [
-    { title: "function", value: row => row.name },
+  sortableTable(document.getElementById("changed-blocks"), [
+    { title: "block", value: row => row.name },
+    { title: "kind", value: row => row.kind },
     { title: "file", value: row => baseName(row.file) },
     { title: "old", value: row => row.bytes.old, numeric: true },
     { title: "new", value: row => row.bytes.new, numeric: true },
-    { title: "change", value: row => row.bytes.change, numeric: true }
-  ], functions);
+    { title: "change", value: row => row.bytes.change, text: row => signed(row.bytes.change), numeric: true }
+  ], blocks);
 }
 
 function drawLines() {
@@ -316,8 +283,17 @@ function drawLines() {
 }
 
 drawSummary();
-drawMaps();
+drawChanges();
+let drawnWidth = document.getElementById("program").clientWidth;
+drawLegend(drawMaps());
+// The maps fill the window's width, drawn again when it changes.
+window.addEventListener("resize", () => {
+  const width = document.getElementById("program").clientWidth;
+  if (width !== drawnWidth) {
+    drawnWidth = width;
+    drawMaps();
+  }
+});
 drawFunctions();
 drawChains();
-drawChanges();
 drawLines();

@@ -107,6 +107,8 @@ InstructionGraph::InstructionGraph(const ProgramImage& image,
   entries_.insert(entries_.end(), called.begin(), called.end());
   std::sort(entries_.begin(), entries_.end());
   entries_.erase(std::unique(entries_.begin(), entries_.end()), entries_.end());
+  // A root where the listing has no instruction is no entry.
+  std::erase_if(entries_, [this](std::uint64_t entry) { return node_at(entry) == NONE; });
   for (const std::uint64_t entry : entries_) {
     entry_nodes_.push_back(node_at(entry));
   }

@@ -38,7 +38,7 @@ public:
   };
 
   /// Decodes what `roots` reach, following flow and calls; the function
-  /// entries are the roots and every listed address called.
+  /// entries are the roots the listing holds and every listed address called.
   InstructionGraph(const ProgramImage& image, std::span<const std::uint64_t> roots);
 
   [[nodiscard]] const std::vector<Node>& nodes() const { return nodes_; }
