@@ -144,7 +144,7 @@ void ReportRun::note_if_reversed(const Build& first, const Build& second) {
 }
 
 int ReportRun::report_sizes() {
-  ReportOutput report(output_);
+  ReportOutput report(output_, ControlCharacters::VISIBLE);
   if (builds_.size() == 1) {
     const BuildSizes sizes = sizes_of(*builds_[0]);
     if (request_.form == ReportForm::JSON) {
@@ -171,7 +171,7 @@ int ReportRun::report_sizes() {
 
 int ReportRun::look_up_addresses() {
   const std::vector<AddressAnswer> answers = answers_of(*builds_[0]);
-  ReportOutput report(output_);
+  ReportOutput report(output_, ControlCharacters::VISIBLE);
   int status = plan_.bad_address ? EXIT_FAILURE : EXIT_SUCCESS;
   for (const AddressAnswer& answer : answers) {
     status = answer.unknown() ? EXIT_FAILURE : status;
@@ -188,7 +188,7 @@ int ReportRun::look_up_addresses() {
 
 int ReportRun::report_calls() {
   const Build& build = *builds_[0];
-  ReportOutput report(output_);
+  ReportOutput report(output_, ControlCharacters::VISIBLE);
   if (request_.form == ReportForm::JSON) {
     JsonWriter json(report);
     write_calls_json(build, json);

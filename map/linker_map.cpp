@@ -151,12 +151,13 @@ MapReading LinkerMapReader::finish() {
   if (!has_sections_) {
     return reading;
   }
+  // A cut says what is wrong first: the row it cuts short cannot be read.
   if (place_ == Place::SECTIONS) {
-    damaged("it is cut in its section table");
+    damage_ = "it is cut in its section table";
   } else if (!has_symbols_) {
-    damaged("it is cut before its symbol table");
+    damage_ = "it is cut before its symbol table";
   } else if (!symbols_ended_) {
-    damaged("it is cut in its symbol table");
+    damage_ = "it is cut in its symbol table";
   } else if (usage_lines_ > 1) {
     damaged("it has " + std::to_string(usage_lines_) + " usage lines");
   } else if (map_.sections.empty()) {
@@ -178,6 +179,9 @@ MapReading LinkerMapReader::finish() {
   } else if (map_.program_used && *map_.program_used != program_bytes) {
     damaged("its program sections add up to " + std::to_string(program_bytes) +
             " bytes, its usage line says " + std::to_string(*map_.program_used));
+  }
+  if (!damage_.empty()) {
+    reading.left_out.clear();
   }
   reading.damage = damage_;
   reading.map = std::move(map_);

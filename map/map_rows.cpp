@@ -1,5 +1,7 @@
 #include "map/map_rows.h"
 
+#include <algorithm>
+
 #include "listing/hex_digits.h"
 #include "system/decimal_number.h"
 
@@ -78,8 +80,12 @@ std::optional<MapSection> section_of(std::string_view row) {
   const auto size_value = address_of(size);
   const auto address_value = address_of(address);
   const auto program = location_of(location);
-  if (name.empty() || type.empty() || !size_value || !address_value || !program ||
-      *address_value + *size_value > MOST_ADDRESS) {
+  // A type is a word of the linker's own (code, romdata, udata, idata).
+  const bool type_readable = std::none_of(type.begin(), type.end(), [](char byte) {
+    return static_cast<unsigned char>(byte) < 0x20 || byte == 0x7f;
+  });
+  if (name.empty() || type.empty() || !type_readable || !size_value || !address_value ||
+      !program || *address_value + *size_value > MOST_ADDRESS) {
     return std::nullopt;
   }
   return MapSection{std::string(name), std::string(type), *address_value, *program,

@@ -7,13 +7,23 @@
 
 namespace vadrimel {
 
+/// What a report does with the control characters of the text it is given.
+enum class ControlCharacters {
+  AS_THEY_ARE,
+  /// As `cat -v` shows them (ESC as ^[, DEL as ^?), so that a name in a
+  /// listing cannot drive the terminal; line feeds and tabs as they are.
+  VISIBLE
+};
+
 /// Standard output for a report (-s, -a): text written as bytes, every write
 /// checked.
 class ReportOutput {
 public:
-  explicit ReportOutput(std::FILE* output) noexcept : output_(output) {}
+  explicit ReportOutput(std::FILE* output, ControlCharacters controls =
+                                               ControlCharacters::AS_THEY_ARE) noexcept
+      : output_(output), controls_(controls) {}
 
-  /// Writes `text` as it is.
+  /// Writes `text`, its control characters as the output shows them.
   void write(std::string_view text) noexcept;
   /// Writes the text that std::snprintf makes of `format` and `values`: the
   /// numbers of a row.
@@ -29,7 +39,10 @@ public:
   int finish(std::FILE* messages) noexcept;
 
 private:
+  void write_bytes(std::string_view bytes) noexcept;
+
   std::FILE* output_;
+  ControlCharacters controls_;
   bool failed_ = false;
 };
 

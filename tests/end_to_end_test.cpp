@@ -578,6 +578,29 @@ TEST_F(EndToEndTest, ClosedPipeAndFileSizeLimitAreWriteFailures) {
   EXPECT_EQ(read_file("stderr.bin"), "");
 }
 
+// A pipe with no writer or a device that never ends, as a listing, as -M's
+// map or as the map beside the listing: refused before it is opened.
+TEST_F(EndToEndTest, MapsAndListingsThatAreNotFilesAreNeverRead) {
+  write_file("app.lst", "MP2COD 5.00, COFF to COD File Converter\n"
+                        "Address  Value    Disassembly              Source\n"
+                        "000000   0012     RETURN    0x0            main();  C:\\a.c\n");
+  ASSERT_EQ(run_script("mkfifo app.map && mkfifo other.fifo"), 0);
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"-s", "app.lst"}, "app.map"},
+      {{"-s", "-Mother.fifo", "app.lst"}, "other.fifo"},
+      {{"-g", "-M/dev/zero", "app.lst"}, "/dev/zero"},
+      {{"-s", "/dev/zero"}, "/dev/zero"},
+      {{"-H", "/dev/urandom"}, "/dev/urandom"},
+      {{"-r", "other.fifo", "app.lst"}, "other.fifo"},
+  };
+  for (const auto& [arguments, name] : cases) {
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.status, 1) << arguments[1];
+    EXPECT_EQ(outcome.out, "") << arguments[1];
+    EXPECT_EQ(outcome.err, "Fatal: not a regular file:" + name + "\n") << arguments[1];
+  }
+}
+
 TEST_F(EndToEndTest, BlockDeviceAsBothFilesIsRefused) {
   write_file("image", LISTING + std::string(4096 - LISTING.size(), ' '));
   if (run_script("losetup -f --show image >device 2>/dev/null") != 0) {

@@ -6,8 +6,10 @@
 #include <optional>
 #include <vector>
 
+#include "model/pic18/call_graph.h"
 #include "model/pic18/instruction_graph.h"
 #include "model/pic18/pic18_instruction.h"
+#include "model/pic18/software_stack.h"
 #include "pic18_words.h"
 
 namespace vadrimel {
@@ -48,6 +50,8 @@ const std::vector<DecodeCase> DECODE_CASES = {
     {"BRA forward", 0xD003, std::nullopt, Flow::JUMP, 2, 0x108},
     {"BZ back", 0xE0FE, std::nullopt, Flow::BRANCH, 2, 0xfe},
     {"BNC", 0xE302, std::nullopt, Flow::BRANCH, 2, 0x106},
+    {"RCALL below address 0 wraps as the program counter does", 0xDC00, std::nullopt,
+     Flow::CALL, 2, 0x1ff902},
     {"MOVWF PCL", 0x6EF9, std::nullopt, Flow::COMPUTED, 2, 0},
     {"ADDWF PCL to the file", 0x26F9, std::nullopt, Flow::COMPUTED, 2, 0},
     {"ADDWF PCL to W is no jump", 0x24F9, std::nullopt, Flow::NEXT, 2, 0},
@@ -82,6 +86,33 @@ TEST(InstructionGraphTest, EntriesAreWhatTheListingHolds) {
   const InstructionGraph graph(image, roots);
   EXPECT_EQ(graph.entries(), (std::vector<std::uint64_t>{0x0, 0x40}));
   EXPECT_EQ(graph.nodes().size(), 3U);
+}
+
+// Code that falls through from one entry into the next, as a crafted
+// listing may: every RCALL calls the next word. Each instruction is walked
+// once, so that 16,000 of them take a fraction of a second (its test's
+// time-out is a few seconds) and memory that grows with the words alone.
+TEST(FallThroughTest, SixteenThousandCallsTakeLinearTime) {
+  constexpr std::uint64_t WORDS = 16000;
+  ProgramImage image;
+  for (std::uint64_t at = 0; at + 2 < 2 * WORDS; at += 2) {
+    image.set(at, pic18::rcall(at, at + 2)[0].second);
+  }
+  image.set(2 * WORDS - 2, pic18::RETURN);
+  const CallGraph calls = call_graph_of(image);
+  ASSERT_EQ(calls.functions.size(), WORDS);
+  ASSERT_FALSE(calls.roots.empty());
+  const Function* reset = calls.function_at(0);
+  ASSERT_NE(reset, nullptr);
+  EXPECT_EQ(reset->depth, WORDS - 1);
+  EXPECT_EQ(calls.deepest_chain(*reset).size(), WORDS - 1);
+  std::vector<std::uint64_t> roots;
+  for (const Root& root : calls.roots) {
+    roots.push_back(root.address);
+  }
+  const InstructionGraph graph(image, roots);
+  const SoftwareStack stack = software_stack_of(graph, calls);
+  EXPECT_EQ(stack.functions.size(), WORDS);
 }
 
 } // namespace

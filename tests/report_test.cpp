@@ -783,6 +783,11 @@ const std::vector<FormCase> FORM_CASES = {
      "Note: no map beside one listing, the listings compared alone:bare/alone.lst\n"
      "Over budget: flash 30 bytes, 1 over the limit of 29:new.lst\n"
      "Over budget: ram 4 bytes, 1 over the limit of 3:new.lst\n"},
+    {"control characters shown as carets",
+     {"-a", "bare/escape.lst", "0"},
+     0,
+     "0x000000  C:\\a^[]0;x^G.c:1: main(^[[31m);\n",
+     ""},
     {"the newer build first",
      {"-s0", "dated/late.lst", "dated/early.lst"},
      0,
@@ -809,6 +814,11 @@ TEST(ReportTest, FormsAndBudgets) {
   // Listings with no map beside them.
   fs::create_directories(folder / "bare");
   testing::write_file((folder / "bare" / "alone.lst").string(), small_listing("ec08"));
+  // A name and a source line that would drive a terminal.
+  testing::write_file(
+      (folder / "bare" / "escape.lst").string(),
+      HEADER + row("000000", "RETURN    0x0", "main(\x1b[31m);", "C:\\a\x1b]0;x\x07.c")
+                   .replace(9, 4, "0012"));
   // Builds whose listings say when they were made.
   fs::create_directories(folder / "dated");
   for (const auto& [name, date] : {std::pair{"late.lst", "Sat Jan 27 09:31:58 2024"},

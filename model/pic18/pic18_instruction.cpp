@@ -62,6 +62,8 @@ bool skips(std::uint16_t word) {
          top6 == 0b001011 || top6 == 0b010011 || top6 == 0b001111 || top6 == 0b010010;
 }
 
+constexpr std::uint64_t PROGRAM_COUNTER_MASK = (std::uint64_t{1} << 21U) - 1;
+
 } // namespace
 
 bool takes_two_words(std::uint16_t word) {
@@ -80,8 +82,12 @@ Pic18Instruction decode_pic18(std::uint16_t word, std::uint64_t address,
   const std::uint64_t long_target =
       ((static_cast<std::uint64_t>(second.value_or(0) & 0xFFFU) << 8U) | (word & 0xFFU)) *
       2;
+  // The program counter has 21 bits: a branch below address 0 lands at the
+  // top of program memory.
   const auto relative = [address](std::int64_t words) {
-    return static_cast<std::uint64_t>(static_cast<std::int64_t>(address) + 2 + 2 * words);
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(address) + 2 +
+                                      2 * words) &
+           PROGRAM_COUNTER_MASK;
   };
   if (word == 0x0012 || word == 0x0013 || word == 0x0010 || word == 0x0011 ||
       word == 0x00FF || high == 0x0C) {
