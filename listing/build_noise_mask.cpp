@@ -78,9 +78,9 @@ void mask_operand(LineText text, std::size_t at, std::size_t count, std::size_t 
     // The room is the padding after the operand, up to the space kept.
     const std::size_t room_end = std::min(line.size(), SOURCE_COLUMN - 1);
     const std::size_t grow = width - count;
-    const bool room = tail_end + grow <= room_end &&
-                      line.substr(tail_end, grow).find_first_not_of(SPACE) ==
-                          std::string_view::npos;
+    const bool room =
+        tail_end + grow <= room_end &&
+        line.substr(tail_end, grow).find_first_not_of(SPACE) == std::string_view::npos;
     if (!room) {
       std::fill_n(text.begin() + static_cast<std::ptrdiff_t>(at), count, '?');
       return;
@@ -113,9 +113,9 @@ LineText mask_build_noise(LineText text, bool in_string_statement) noexcept {
     const std::string_view digits = masked_operand_digits(line, in_string_statement);
     if (!digits.empty()) {
       mask_operand(text, static_cast<std::size_t>(digits.data() - line.data()),
-                   digits.size(), instruction_of(line) == LITERAL_LOAD
-                                      ? MASKED_LITERAL_DIGITS
-                                      : MASKED_ADDRESS_DIGITS);
+                   digits.size(),
+                   instruction_of(line) == LITERAL_LOAD ? MASKED_LITERAL_DIGITS
+                                                        : MASKED_ADDRESS_DIGITS);
     }
   }
   return text;

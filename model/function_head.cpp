@@ -10,8 +10,8 @@ constexpr std::array<std::string_view, 10> KEYWORDS = {
     "if", "while", "for", "switch", "return", "sizeof", "do", "else", "case", "goto"};
 
 bool is_letter(char character) {
-  return (character >= 'a' && character <= 'z') || (character >= 'A' && character <= 'Z') ||
-         character == '_';
+  return (character >= 'a' && character <= 'z') ||
+         (character >= 'A' && character <= 'Z') || character == '_';
 }
 
 bool is_name_character(char character) {

@@ -22,7 +22,8 @@ void ProgramWords::take_code(const CodeRow& row, const ListingTable::SourceLine&
     last_path_ = line.path;
     last_file_ = number->second;
   }
-  if (names_by_heads_ && (line.path.data() != last_line_ || line.number != last_number_)) {
+  if (names_by_heads_ &&
+      (line.path.data() != last_line_ || line.number != last_number_)) {
     last_line_ = line.path.data();
     last_number_ = line.number;
     if (const std::optional<std::string_view> head = function_head(line.text())) {

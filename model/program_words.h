@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <map>
 #include <optional>
-#include <unordered_map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "listing/code_row.h"

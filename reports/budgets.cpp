@@ -54,9 +54,9 @@ std::optional<Budgets> read_budgets(std::string_view text, std::string& why) {
     const bool percent = value.ends_with('%');
     const std::optional<std::uint64_t> bytes = whole_number(value);
     std::optional<std::uint64_t>* const target =
-        name == "stack" ? &budgets.stack_levels
-        : name == "ram" ? &budgets.ram_bytes
-        : name == "swstack" ? &budgets.software_stack_bytes
+        name == "stack"               ? &budgets.stack_levels
+        : name == "ram"               ? &budgets.ram_bytes
+        : name == "swstack"           ? &budgets.software_stack_bytes
         : name == "flash" && !percent ? &budgets.flash_bytes
                                       : nullptr;
     if ((target != nullptr && target->has_value()) ||

@@ -908,6 +908,7 @@ TEST(PullRequestTableTest, CellsAndShares) {
       {100000, 100001, "f", "C:\\a.c", "| +1 | +0.001% |\n\n<details>"},
       {10, 12, "_c", "(section .config_BUILD/CODEMON)",
        "| `_c` | rom data | `(section .config_BUILD/CODEMON)` | 10 | 12 | +2 |"},
+      {10, 12, "a\\|b", "C:\\a.c", "| `a\\\\\\|b` | rom data | `a.c` |"},
       {10, 12, "caf\xe9", "C:\\src\\a.c",
        "| `caf\xc3\xa9` | rom data | `a.c` | 10 | 12 | +2 |"},
   };

@@ -22,6 +22,12 @@ std::string cell(std::string_view text) {
   std::string written = "`";
   for (const char character : as_valid_utf8(text)) {
     if (character == '|') {
+      // A table reads backslashes in pairs: one that stands alone before
+      // the pipe would leave the pipe to end the cell.
+      const std::size_t last = written.find_last_not_of('\\');
+      if ((written.size() - 1 - last) % 2 == 1) {
+        written += '\\';
+      }
       written += "\\|";
     } else if (character == '`') {
       written += '\'';

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "forms/text/stack_text.h"
 #include "forms/text/text_numbers.h"
 #include "model/code_names.h"
-#include "forms/text/stack_text.h"
 #include "reports/functions_by_depth.h"
 
 namespace vadrimel {

@@ -48,7 +48,8 @@ void write_stack_summary(const Build& build, ReportOutput& output) {
   output.write("\n");
 }
 
-void write_stack_chains(const Build& build, const CodeNames& names, ReportOutput& output) {
+void write_stack_chains(const Build& build, const CodeNames& names,
+                        ReportOutput& output) {
   for (const StackRoot& root : build.software_stack().roots) {
     output.write("\ndeepest stack from ");
     output.write(root.root.name);
@@ -94,7 +95,8 @@ void write_stack_lost(const Build& build, const CodeNames& names, ReportOutput& 
   }
   if (stack.lost_after != 0) {
     output.write_formatted("  and %llu function%s that rest on them\n",
-                           as_printed(stack.lost_after), stack.lost_after == 1 ? "" : "s");
+                           as_printed(stack.lost_after),
+                           stack.lost_after == 1 ? "" : "s");
   }
 }
 
