@@ -142,45 +142,40 @@ BENCHMARK_CAPTURE(BM_ConvertStream, p_t_w_m80,
                                     .tab_size = 8,
                                     .wrap = true});
 
-/// The listings of the corpus beside the project, each as its bytes; none
+/// The listings of the corpus beside the project, each as its bytes, and the
+/// maps beside them in the same order (empty where a listing has none); none
 /// when the corpus is not there.
-const std::vector<std::string>& corpus() {
-  static const std::vector<std::string> listings = [] {
-    std::vector<std::string> found;
+struct Corpus {
+  std::vector<std::string> listings;
+  std::vector<std::string> maps;
+};
+const Corpus& corpus_files() {
+  static const Corpus files = [] {
+    Corpus found;
+    const auto bytes_of = [](const std::filesystem::path& path) {
+      std::ifstream file(path, std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(file),
+                         std::istreambuf_iterator<char>());
+    };
     std::error_code error;
     for (std::filesystem::recursive_directory_iterator it(VADRIMEL_CORPUS_DIR, error),
          end;
          !error && it != end; it.increment(error)) {
       if (it->path().extension() == ".lst") {
-        std::ifstream file(it->path(), std::ios::binary);
-        found.emplace_back(std::istreambuf_iterator<char>(file),
-                           std::istreambuf_iterator<char>());
-      }
-    }
-    return found;
-  }();
-  return listings;
-}
-
-/// The maps beside the corpus's listings, in the order of `corpus()`; empty
-/// where a listing has none.
-const std::vector<std::string>& corpus_maps() {
-  static const std::vector<std::string> maps = [] {
-    std::vector<std::string> found;
-    std::error_code error;
-    for (std::filesystem::recursive_directory_iterator it(VADRIMEL_CORPUS_DIR, error),
-         end;
-         !error && it != end; it.increment(error)) {
-      if (it->path().extension() == ".lst") {
+        found.listings.push_back(bytes_of(it->path()));
         std::filesystem::path map = it->path();
-        std::ifstream file(map.replace_extension(".map"), std::ios::binary);
-        found.emplace_back(std::istreambuf_iterator<char>(file),
-                           std::istreambuf_iterator<char>());
+        found.maps.push_back(bytes_of(map.replace_extension(".map")));
       }
     }
     return found;
   }();
-  return maps;
+  return files;
+}
+const std::vector<std::string>& corpus() {
+  return corpus_files().listings;
+}
+const std::vector<std::string>& corpus_maps() {
+  return corpus_files().maps;
 }
 
 /// The real listings, ten times over, in memory: what a user's listings cost.
@@ -284,36 +279,7 @@ BuildNeeds hundred_addresses() {
 BENCHMARK_CAPTURE(BM_CorpusReport, s, needs_of(10, true, false), false);
 BENCHMARK_CAPTURE(BM_CorpusReport, s_map, needs_of(10, true, false), true);
 BENCHMARK_CAPTURE(BM_CorpusReport, g, needs_of(0, false, true), true);
-BENCHMARK_CAPTURE(BM_CorpusReport, tmp_s0, needs_of(0, false, false), false);
-BENCHMARK_CAPTURE(BM_CorpusReport, tmp_s0_map, needs_of(0, true, false), true);
-BENCHMARK_CAPTURE(BM_CorpusReport, tmp_g_nomap, needs_of(0, false, true), false);
 BENCHMARK_CAPTURE(BM_CorpusReport, a_100, hundred_addresses(), true);
-
-void BM_TmpMapOnly(benchmark::State& state) {
-  for (auto _ : state) {
-    for (int round = 0; round < 10; ++round) {
-      for (std::size_t index = 0; index < corpus().size(); ++index) {
-        MapReading map = read_linker_map(corpus_maps()[index]);
-        if (map.map) {
-          MapFile file = map_file_of("map", std::move(*map.map));
-          benchmark::DoNotOptimize(file.memory.blocks.size());
-        }
-      }
-    }
-  }
-}
-BENCHMARK(BM_TmpMapOnly);
-void BM_TmpParseOnly(benchmark::State& state) {
-  for (auto _ : state) {
-    for (int round = 0; round < 10; ++round) {
-      for (std::size_t index = 0; index < corpus().size(); ++index) {
-        MapReading map = read_linker_map(corpus_maps()[index]);
-        benchmark::DoNotOptimize(map);
-      }
-    }
-  }
-}
-BENCHMARK(BM_TmpParseOnly);
 
 void BM_CorpusCopy(benchmark::State& state) {
   if (corpus().empty()) {

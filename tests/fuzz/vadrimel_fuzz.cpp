@@ -16,6 +16,7 @@
 
 #include "driver/command_line.h"
 #include "driver/conversion_run.h"
+#include "tests/fuzz/fuzz_support.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -23,11 +24,7 @@ namespace {
 using vadrimel::testing::MemorySink;
 using vadrimel::testing::MemorySource;
 
-void require(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+using vadrimel::fuzzing::require;
 
 constexpr std::string_view PATH_PREFIX = "FILE:";
 
@@ -87,6 +84,21 @@ void check_records(std::string_view output, const vadrimel::ConversionOptions& o
 /// The characters that are neither white space nor a record's end, in order,
 /// without the marks of -w's continuations (a '+' after 41 spaces at a
 /// record's start, and a space).
+/// The listing with no column header and no rule under it, which -w cuts as
+/// without it: the first character of each changed, wherever they stand,
+/// after the carriage returns that a line's cleanup drops.
+std::string without_column_headers(std::string listing) {
+  std::erase(listing, '\r');
+  for (const std::string_view header : {std::string_view("Address  Value    Disassembly"),
+                                        std::string_view("-------  ----")}) {
+    for (std::size_t at = listing.find(header); at != std::string::npos;
+         at = listing.find(header, at + 1)) {
+      listing[at] = '=';
+    }
+  }
+  return listing;
+}
+
 std::string visible_characters(std::string_view text) {
   constexpr std::size_t MARK = 41;
   std::string visible;
@@ -164,12 +176,14 @@ void fuzz_conversion(const std::uint8_t* data, std::size_t size) {
     // However the input arrives, the output is the same.
     require(convert(listing, options, 1 + max_length % 7) == output);
     if (options.wrap) {
-      // Wrapping loses no character but spaces.
+      // Wrapping loses no character but spaces, outside the column header
+      // and its rule, which are cut as without it.
+      const std::string headless = without_column_headers(listing);
       vadrimel::ConversionOptions whole = options;
       whole.max_length = 0;
       whole.wrap = false;
-      require(visible_characters(output) ==
-              visible_characters(convert(listing, whole, 1U << 20U)));
+      require(visible_characters(convert(headless, options, 1U << 20U)) ==
+              visible_characters(convert(headless, whole, 1U << 20U)));
     }
   }
 }
