@@ -22,6 +22,45 @@ void read_addresses(const Command& command, ReportPlan& plan, std::FILE* message
   }
 }
 
+/// The limits of -L read into the plan; refused before any report is made.
+std::optional<Failure> plan_budgets(const Command& command, bool addresses,
+                                    ReportPlan& plan) {
+  const ReportRequest& request = command.report;
+  std::string why;
+  plan.budgets = read_budgets(request.limits, why);
+  if (!plan.budgets) {
+    return Failure{"can't read limits: " + why + "; limits are " +
+                       std::string(LIMITS_FORM),
+                   request.limits};
+  }
+  if (addresses) {
+    return Failure{"-a looks up addresses and checks no budgets: -L goes with -s, -g, "
+                   "-H or -r",
+                   std::string("-L") + request.limits};
+  }
+  // The calls' report counts against the return stack's own levels.
+  if (command.mode == Mode::CALLS && !plan.budgets->stack_levels) {
+    plan.budgets->stack_levels = RETURN_STACK_LEVELS;
+  }
+  return std::nullopt;
+}
+
+/// More names than the report takes come from a shell pattern most often:
+/// answering for the first ones would look like the answer asked for.
+std::optional<Failure> too_many_names(const Command& command, bool addresses) {
+  const bool calls = command.mode == Mode::CALLS && !is_in_form(command.report);
+  const std::size_t most = addresses ? command.names.size() : calls ? 1 : 2;
+  if (command.names.size() <= most) {
+    return std::nullopt;
+  }
+  const std::string named = std::to_string(command.names.size());
+  return Failure{calls ? "-g reports on one listing, " + named +
+                             " named; name the one to follow"
+                       : "a report compares two builds at most, " + named +
+                             " named; name the old build, then the new",
+                 std::string(command.names[most])};
+}
+
 } // namespace
 
 std::optional<Failure> plan_report(const Command& command, ReportPlan& plan,
@@ -29,23 +68,12 @@ std::optional<Failure> plan_report(const Command& command, ReportPlan& plan,
   const ReportRequest& request = command.report;
   const bool addresses = command.mode == Mode::ADDRESSES && !is_in_form(request);
   if (request.limits != nullptr) {
-    // Limits that cannot be read are refused before any report is made.
-    std::string why;
-    plan.budgets = read_budgets(request.limits, why);
-    if (!plan.budgets) {
-      return Failure{"can't read limits: " + why + "; limits are " +
-                         std::string(LIMITS_FORM),
-                     request.limits};
+    if (auto failure = plan_budgets(command, addresses, plan)) {
+      return failure;
     }
-    if (addresses) {
-      return Failure{"-a looks up addresses and checks no budgets: -L goes with -s, -g, "
-                     "-H or -r",
-                     std::string("-L") + request.limits};
-    }
-    // The calls' report counts against the return stack's own levels.
-    if (command.mode == Mode::CALLS && !plan.budgets->stack_levels) {
-      plan.budgets->stack_levels = RETURN_STACK_LEVELS;
-    }
+  }
+  if (auto failure = too_many_names(command, addresses)) {
+    return failure;
   }
   BuildNeeds& needs = plan.needs;
   const bool two = command.names.size() >= 2;

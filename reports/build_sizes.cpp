@@ -21,7 +21,7 @@ std::vector<FileSize> files_of(const BuildMemory& memory) {
   std::vector<FileSize> files;
   for (auto& [name, file] : by_file) {
     file.file = name;
-    files.push_back(std::move(file));
+    files.push_back(file);
   }
   std::sort(files.begin(), files.end(), [](const FileSize& left, const FileSize& right) {
     if (left.flash != right.flash) {
@@ -78,7 +78,7 @@ BuildSizes sizes_of(const Build& build) {
     if (block.kind == MemoryKind::CODE) {
       sizes.functions.push_back(placed);
     }
-    sizes.blocks.push_back(std::move(placed));
+    sizes.blocks.push_back(placed);
   }
   std::sort(sizes.functions.begin(), sizes.functions.end(),
             [](const FunctionSize& left, const FunctionSize& right) {

@@ -47,6 +47,7 @@ std::vector<FunctionDepth> function_depths(const Build& build, const BuildSizes&
   // is what its flow reaches whoever else reaches it, so the depths of the
   // roots' functions are the ones of the calls.
   std::vector<std::uint64_t> entries;
+  entries.reserve(roots.size() + sizes.functions.size());
   for (const Root& root : roots) {
     entries.push_back(root.address);
   }

@@ -118,7 +118,7 @@ Keyed blocks_of(const BuildSizes& build) {
 
 /// The changes of things keyed alike in two builds: the new build's with
 /// what the old had, then what only the old had.
-std::vector<SizeChange> matched(Keyed old_things, Keyed new_things) {
+std::vector<SizeChange> matched(Keyed old_things, Keyed&& new_things) {
   std::vector<SizeChange> changes;
   for (auto& [key, change] : new_things) {
     const auto old_thing = old_things.find(key);

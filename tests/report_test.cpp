@@ -638,6 +638,12 @@ const std::vector<FormCase> FORM_CASES = {
      1,
      "",
      "Fatal: a pull-request table compares two builds, one given:new.lst\n"},
+    {"three builds named, as by a shell pattern",
+     {"-H", "old.lst", "new.lst", "old.lst"},
+     1,
+     "",
+     "Fatal: a report compares two builds at most, 3 named; name the old build, then the "
+     "new:old.lst\n"},
     {"budgets kept", {"-s0", "-Lflash=30,ram=4,stack=1", "new.lst"}, 0, "*", ""},
     {"flash in bytes passed",
      {"-s0", "-Lflash=29", "new.lst"},

@@ -113,8 +113,7 @@ private:
   std::uint32_t walk(std::uint32_t function, const WValue& w) {
     const bool is_root = std::find(roots_.begin(), roots_.end(),
                                    graph_.entries()[function]) != roots_.end();
-    WalkResult result = walk_stack(graph_, entry_of_, function, is_root, w, *this);
-    results_.push_back(std::move(result));
+    results_.push_back(walk_stack(graph_, entry_of_, function, is_root, w, *this));
     functions_.push_back(function);
     return static_cast<std::uint32_t>(results_.size() - 1);
   }

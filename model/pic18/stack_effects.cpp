@@ -1,5 +1,6 @@
 #include "model/pic18/stack_effects.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vadrimel {
@@ -32,11 +33,13 @@ constexpr std::array<unsigned, 21> WITH_DESTINATION = {
 constexpr unsigned MULWF = 0b0000001;
 constexpr unsigned SETF = 0b0110100;
 constexpr unsigned CLRF = 0b0110101;
-constexpr unsigned NEGF = 0b0110110;
 constexpr unsigned MOVWF = 0b0110111;
 
 std::int8_t steps_of(unsigned file) {
-  return file == POSTINC1 || file == PREINC1 ? 1 : file == POSTDEC1 ? -1 : 0;
+  if (file == POSTINC1 || file == PREINC1) {
+    return 1;
+  }
+  return file == POSTDEC1 ? std::int8_t{-1} : std::int8_t{0};
 }
 
 /// The register a byte or bit operation names: through the access bank
@@ -48,12 +51,23 @@ unsigned file_of(std::uint16_t word) {
 }
 
 bool has_destination(unsigned top6) {
-  for (const unsigned opcode : WITH_DESTINATION) {
-    if (opcode == top6) {
-      return true;
-    }
+  return std::ranges::find(WITH_DESTINATION, top6) != WITH_DESTINATION.end();
+}
+
+/// A byte operation that writes W: what W then holds, where it tells of
+/// the pointer.
+StackEffect byte_operation_to_w(unsigned opcode, unsigned file, StackEffect effect) {
+  using Kind = StackEffect::Kind;
+  if (file == FSR1L && opcode == MOVF) {
+    effect.kind = Kind::W_FROM_POINTER;
+  } else if (file == FSR1L && opcode == ADDWF) {
+    effect.kind = Kind::W_POINTER_PLUS_W;
+  } else if (file == FSR1L && opcode == SUBWF) {
+    effect.kind = Kind::W_POINTER_MINUS_W;
+  } else {
+    effect.writes_w = true;
   }
-  return false;
+  return effect;
 }
 
 /// A byte operation with a destination bit: `to_file` when it writes the
@@ -68,16 +82,7 @@ StackEffect byte_operation(unsigned opcode, unsigned file, bool to_file) {
     return effect;
   }
   if (!to_file) {
-    if (file == FSR1L && opcode == MOVF) {
-      effect.kind = Kind::W_FROM_POINTER;
-    } else if (file == FSR1L && opcode == ADDWF) {
-      effect.kind = Kind::W_POINTER_PLUS_W;
-    } else if (file == FSR1L && opcode == SUBWF) {
-      effect.kind = Kind::W_POINTER_MINUS_W;
-    } else {
-      effect.writes_w = true;
-    }
-    return effect;
+    return byte_operation_to_w(opcode, file, effect);
   }
   // MOVF f, F writes back what it read: the register is as it was.
   if (opcode == MOVF) {
@@ -137,12 +142,39 @@ StackEffect literal_operation(std::uint16_t word) {
   if (high == 0x0E) {
     effect.kind = Kind::LOAD_W;
     effect.literal = static_cast<std::uint8_t>(word & 0xFFU);
-  } else if (high >= 0x08 && high <= 0x0F && high != 0x0C && high != 0x0D) {
-    // SUBLW, IORLW, XORLW, ANDLW, ADDLW; RETLW returns and MULLW writes PROD.
+  } else if ((high >= 0x08 && high <= 0x0F && high != 0x0C && high != 0x0D) ||
+             word == 0x0007) {
+    // SUBLW, IORLW, XORLW, ANDLW, ADDLW, and DAW; RETLW returns and MULLW
+    // writes PROD.
     effect.writes_w = true;
-  } else if (word == 0x0007) {
-    // DAW.
-    effect.writes_w = true;
+  }
+  return effect;
+}
+
+/// SETF, CLRF, NEGF and MOVWF: each writes the register it names.
+StackEffect single_register_write(unsigned top7, std::uint16_t word) {
+  using Kind = StackEffect::Kind;
+  const Kind on_pointer = top7 == CLRF    ? Kind::POINTER_CLEARED
+                          : top7 == SETF  ? Kind::POINTER_SET
+                          : top7 == MOVWF ? Kind::POINTER_FROM_W
+                                          : Kind::POINTER_WRITTEN;
+  StackEffect effect = register_write(file_of(word), true, on_pointer);
+  // MOVWF WREG leaves W as it was.
+  effect.writes_w = effect.writes_w && top7 != MOVWF;
+  return effect;
+}
+
+/// LFSR f, k and the other extended words.
+StackEffect extended_operation(std::uint16_t word) {
+  using Kind = StackEffect::Kind;
+  StackEffect effect;
+  if ((word >> 8U) == 0xEE && (word & 0xC0U) == 0) {
+    const unsigned fsr = (word >> 4U) & 0x3U;
+    effect.kind = fsr == 1   ? Kind::POINTER_BASE
+                  : fsr == 2 ? Kind::FRAME_WRITTEN
+                             : Kind::PLAIN;
+  } else {
+    effect.kind = Kind::EXTENDED;
   }
   return effect;
 }
@@ -170,31 +202,10 @@ StackEffect stack_effect_of(std::uint16_t word, std::uint16_t second) {
     return register_write(file_of(word), false, Kind::PLAIN);
   }
   if (top7 >= SETF && top7 <= MOVWF) {
-    const Kind on_pointer = top7 == CLRF    ? Kind::POINTER_CLEARED
-                            : top7 == SETF  ? Kind::POINTER_SET
-                            : top7 == MOVWF ? Kind::POINTER_FROM_W
-                                            : Kind::POINTER_WRITTEN;
-    StackEffect effect = register_write(file_of(word), true, on_pointer);
-    // MOVWF WREG leaves W as it was.
-    effect.writes_w = effect.writes_w && top7 != MOVWF;
-    if (top7 == NEGF && file_of(word) == FSR1L) {
-      effect.kind = Kind::POINTER_WRITTEN;
-    }
-    return effect;
+    return single_register_write(top7, word);
   }
-  if (high == 0xEE && (word & 0xC0U) == 0) {
-    // LFSR f, k.
-    StackEffect effect;
-    const unsigned fsr = (word >> 4U) & 0x3U;
-    effect.kind = fsr == 1   ? Kind::POINTER_BASE
-                  : fsr == 2 ? Kind::FRAME_WRITTEN
-                             : Kind::PLAIN;
-    return effect;
-  }
-  if (high >= 0xE8 && high <= 0xEB) {
-    StackEffect effect;
-    effect.kind = Kind::EXTENDED;
-    return effect;
+  if ((high == 0xEE && (word & 0xC0U) == 0) || (high >= 0xE8 && high <= 0xEB)) {
+    return extended_operation(word);
   }
   return literal_operation(word);
 }

@@ -1,5 +1,7 @@
 #include "model/pic18/stack_state.h"
 
+#include <optional>
+
 namespace vadrimel {
 
 WValue merged(const WValue& one, const WValue& other) {
@@ -45,6 +47,40 @@ WValue w_at_return(std::uint16_t word, const WValue& w) {
   return fast || w.kind != WValue::Kind::CONSTANT ? WValue{} : w;
 }
 
+namespace {
+
+/// W_POINTER_PLUS_W and W_POINTER_MINUS_W: W becomes the pointer's offset
+/// moved by a W that is a constant. An outcome ends the step early.
+std::optional<StepOutcome> w_from_pointer_and_w(const StackEffect& effect, State& state) {
+  const WValue w = state.w;
+  if (w.kind == WValue::Kind::INCOMING) {
+    return StepOutcome{true, {}};
+  }
+  state.w =
+      w.kind == WValue::Kind::CONSTANT
+          ? WValue{WValue::Kind::POINTER,
+                   state.offset + (effect.kind == StackEffect::Kind::W_POINTER_PLUS_W
+                                       ? w.value
+                                       : -w.value)}
+          : WValue{};
+  return std::nullopt;
+}
+
+/// POINTER_FROM_W: the pointer set from a W that holds an offset of it.
+std::optional<StepOutcome> pointer_from_w(State& state) {
+  const WValue w = state.w;
+  if (w.kind != WValue::Kind::POINTER) {
+    return w.kind == WValue::Kind::INCOMING
+               ? StepOutcome{true, {}}
+               : StepOutcome{false, "the pointer is set from a W that is not known"};
+  }
+  state.offset = w.value;
+  state.pending = Pending::NONE;
+  return std::nullopt;
+}
+
+} // namespace
+
 StepOutcome apply_stack_effect(const StackEffect& effect, bool is_root, State& state) {
   using Kind = StackEffect::Kind;
   const WValue w = state.w;
@@ -63,15 +99,9 @@ StepOutcome apply_stack_effect(const StackEffect& effect, bool is_root, State& s
     break;
   case Kind::W_POINTER_PLUS_W:
   case Kind::W_POINTER_MINUS_W:
-    if (w.kind == WValue::Kind::INCOMING) {
-      return {true, {}};
+    if (auto outcome = w_from_pointer_and_w(effect, state)) {
+      return *outcome;
     }
-    state.w =
-        w.kind == WValue::Kind::CONSTANT
-            ? WValue{WValue::Kind::POINTER,
-                     state.offset +
-                         (effect.kind == Kind::W_POINTER_PLUS_W ? w.value : -w.value)}
-            : WValue{};
     break;
   case Kind::POINTER_PLUS_W:
   case Kind::POINTER_MINUS_W:
@@ -85,13 +115,9 @@ StepOutcome apply_stack_effect(const StackEffect& effect, bool is_root, State& s
     state.offset += effect.kind == Kind::POINTER_INCREMENT ? 1 : -1;
     break;
   case Kind::POINTER_FROM_W:
-    if (w.kind != WValue::Kind::POINTER) {
-      return w.kind == WValue::Kind::INCOMING
-                 ? StepOutcome{true, {}}
-                 : StepOutcome{false, "the pointer is set from a W that is not known"};
+    if (auto outcome = pointer_from_w(state)) {
+      return *outcome;
     }
-    state.offset = w.value;
-    state.pending = Pending::NONE;
     break;
   case Kind::POINTER_CLEARED:
   case Kind::POINTER_SET:

@@ -38,10 +38,10 @@ private:
     result_.needs_w = true;
     fail("it takes W from its caller");
   }
-  void arrive(std::uint32_t node, const State& state, std::uint32_t from);
+  void arrive(std::uint32_t target, const State& state, std::uint32_t from);
   void step(std::uint32_t node, State state);
   bool counted_loop(std::uint32_t node, const State& state);
-  void call(std::uint32_t node, const State& state, State next);
+  void call(std::uint32_t node, const State& before, State after);
   void tail(std::uint32_t walk, std::uint32_t from, const State& state);
   void take_return(std::int64_t offset, const WValue& w, const FrameValue& frame);
   void reach(std::int64_t height, std::uint32_t node, std::int64_t offset,
@@ -106,9 +106,9 @@ void Walker::tail(std::uint32_t walk, std::uint32_t from, const State& state) {
   }
 }
 
-void Walker::arrive(std::uint32_t node, const State& state, std::uint32_t from) {
+void Walker::arrive(std::uint32_t target, const State& state, std::uint32_t from) {
   // Into another function's entry: its walk, where it is done, says the rest.
-  const std::uint32_t entered = entry_of_[node];
+  const std::uint32_t entered = entry_of_[target];
   if (entered != NONE && entered != function_) {
     const std::uint32_t walk = callees_.walk_of(entered, state.w);
     if (walk != NONE) {
@@ -116,13 +116,13 @@ void Walker::arrive(std::uint32_t node, const State& state, std::uint32_t from) 
       return;
     }
   }
-  const auto [found, added] = seen_.try_emplace(node);
+  const auto [found, added] = seen_.try_emplace(target);
   Seen& seen = found->second;
   const auto pending_bit =
       static_cast<std::uint8_t>(1U << static_cast<unsigned>(state.pending));
   if (added) {
     seen = {state.offset, state.w, state.frame, pending_bit};
-    pending_.emplace_back(node, state);
+    pending_.emplace_back(target, state);
     return;
   }
   std::vector<State> again;
@@ -131,7 +131,7 @@ void Walker::arrive(std::uint32_t node, const State& state, std::uint32_t from) 
     return;
   }
   for (const State& walked : again) {
-    pending_.emplace_back(node, walked);
+    pending_.emplace_back(target, walked);
   }
 }
 
@@ -159,21 +159,21 @@ bool Walker::counted_loop(std::uint32_t node, const State& state) {
   return true;
 }
 
-void Walker::call(std::uint32_t node, const State& state, State next) {
+void Walker::call(std::uint32_t node, const State& before, State after) {
   const InstructionGraph::Node& instruction = nodes_[node];
   if (instruction.callee == NONE) {
     // A library routine the listing does not hold counts 0.
     result_.figures.at_least = true;
-    next.w = {};
-    go_on(node, next);
+    after.w = {};
+    go_on(node, after);
     return;
   }
-  const std::uint32_t walk = callees_.walk_of(entry_of_[instruction.callee], state.w);
+  const std::uint32_t walk = callees_.walk_of(entry_of_[instruction.callee], before.w);
   if (walk == NONE) {
     const std::uint32_t callee = entry_of_[instruction.callee];
     if (!callees_.is_done(callee)) {
       fail("it is recursive");
-    } else if (callees_.needs_w(callee) && state.w.kind == WValue::Kind::INCOMING) {
+    } else if (callees_.needs_w(callee) && before.w.kind == WValue::Kind::INCOMING) {
       needs_w();
     } else {
       fail("the W it calls a block with is not known");
@@ -186,18 +186,18 @@ void Walker::call(std::uint32_t node, const State& state, State next) {
     return;
   }
   result_.figures.at_least = result_.figures.at_least || callee.figures.at_least;
-  reach(state.offset + *callee.figures.height, node, state.offset, walk);
+  reach(before.offset + *callee.figures.height, node, before.offset, walk);
   if (!callee.returns) {
     return;
   }
-  next.offset = state.offset + *callee.figures.net;
-  next.w = callee.w_out;
+  after.offset = before.offset + *callee.figures.net;
+  after.w = callee.w_out;
   if (callee.frame_out.kind == FrameValue::Kind::RECORDED) {
-    next.frame = {FrameValue::Kind::RECORDED, state.offset + callee.frame_out.offset};
+    after.frame = {FrameValue::Kind::RECORDED, before.offset + callee.frame_out.offset};
   } else if (callee.frame_out.kind == FrameValue::Kind::UNKNOWN) {
-    next.frame = callee.frame_out;
+    after.frame = callee.frame_out;
   }
-  go_on(node, next);
+  go_on(node, after);
 }
 
 void Walker::step(std::uint32_t node, State state) {

@@ -45,6 +45,9 @@ public:
   }
 
 private:
+  /// Takes the nodes on `stack` down to `node` as the next part.
+  void take_part(std::uint32_t node, std::vector<std::uint32_t>& stack);
+
   std::vector<std::uint32_t> part_of_;
   std::vector<std::uint32_t> members_;
   std::vector<std::uint32_t> starts_{0};
